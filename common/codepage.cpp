@@ -1,0 +1,153 @@
+#include "codepage.h"
+
+#include "atomicfile.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+struct Tables
+{
+    std::array<char16_t, 256> toUnicode{};
+    // Reverse map: unit -> byte + 1 (0 means "not in the code page").
+    std::unique_ptr<std::array<std::uint16_t, 65536>> fromUnicode;
+
+    Tables()
+        : fromUnicode(std::make_unique<std::array<std::uint16_t, 65536>>())
+    {
+        QByteArray all(256, Qt::Uninitialized);
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        QStringDecoder decoder("windows-1256");
+        const QString decoded = decoder.decode(all);
+        const bool usable = decoder.isValid() && decoded.size() == 256;
+        fromUnicode->fill(0);
+        for (int i = 0; i < 256; ++i) {
+            // Without the codec (a Qt built without ICU), fall back to Latin-1 so that bytes still
+            // survive a round trip, even if Arabic letters are then shown wrongly.
+            const char16_t unit = usable ? decoded.at(i).unicode() : char16_t(i);
+            toUnicode[std::size_t(i)] = unit;
+            if ((*fromUnicode)[unit] == 0)
+                (*fromUnicode)[unit] = std::uint16_t(i + 1);
+        }
+    }
+};
+
+const Tables &tables()
+{
+    static const Tables t;
+    return t;
+}
+
+} // namespace
+
+namespace CodePage {
+
+void decodeInto(QByteArrayView bytes, QString &out)
+{
+    const auto &map = tables().toUnicode;
+    out.resize(bytes.size());
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    const auto *src = reinterpret_cast<const unsigned char *>(bytes.data());
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
+        dst[i] = map[src[i]];
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QString out;
+    decodeInto(bytes, out);
+    return out;
+}
+
+QByteArray encode(QStringView text)
+{
+    const auto &map = *tables().fromUnicode;
+    QByteArray out(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
+        const std::uint16_t b = map[text[i].unicode()];
+        out[i] = b ? char(b - 1) : '?';
+    }
+    return out;
+}
+
+bool tryEncode(QStringView text, QByteArray &out)
+{
+    const auto &map = *tables().fromUnicode;
+    QByteArray result(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
+        const std::uint16_t b = map[text[i].unicode()];
+        if (!b)
+            return false;
+        result[i] = char(b - 1);
+    }
+    out = std::move(result);
+    return true;
+}
+
+void forEachLine(QByteArrayView bytes, const std::function<void(QByteArrayView)> &visit)
+{
+    const char *data = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            visit(QByteArrayView(data + start, i - start));
+            i += (c == '\r' && i + 1 < n && data[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n)
+        visit(QByteArrayView(data + start, n - start));
+}
+
+QStringList decodeLines(QByteArrayView bytes)
+{
+    QStringList lines;
+    forEachLine(bytes, [&lines](QByteArrayView line) { lines.append(decode(line)); });
+    return lines;
+}
+
+QByteArray encodeLines(const QStringList &lines)
+{
+    qsizetype total = 0;
+    for (const QString &line : lines)
+        total += line.size() + 2;
+    QByteArray out;
+    out.reserve(total);
+    for (const QString &line : lines) {
+        out.append(encode(line));
+        out.append("\r\n", 2);
+    }
+    return out;
+}
+
+} // namespace CodePage
+
+QStringList readCodePageLines(const QString &path, bool *ok)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (ok)
+            *ok = false;
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    if (ok)
+        *ok = true;
+    return CodePage::decodeLines(bytes);
+}
+
+bool writeCodePageLines(const QString &path, const QStringList &lines)
+{
+    return writeFileAtomically(path, CodePage::encodeLines(lines));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+
+// Every text file of the programs is in the single-byte Arabic code page windows-1256, with lines
+// ended by CR LF. The mapping comes from Qt's "windows-1256" codec; it maps each of the 256 bytes
+// to one distinct UTF-16 unit, so decoding and encoding are done through lookup tables built from
+// it once.
+namespace CodePage {
+
+// Decodes windows-1256 bytes; every byte gives exactly one character.
+QString decode(QByteArrayView bytes);
+// Same, into an existing string (reuses its buffer).
+void decodeInto(QByteArrayView bytes, QString &out);
+
+// Encodes text to windows-1256. A character the code page cannot hold becomes '?'.
+QByteArray encode(QStringView text);
+// Encodes text only when every character fits; returns false (and leaves out unchanged) otherwise.
+bool tryEncode(QStringView text, QByteArray &out);
+
+// Calls visit(line) for each line of bytes. CR LF, a lone LF and a lone CR each end a line; a last
+// line without an end still counts, and an empty buffer has no lines.
+void forEachLine(QByteArrayView bytes, const std::function<void(QByteArrayView)> &visit);
+
+// The decoded lines of a buffer, split as forEachLine does.
+QStringList decodeLines(QByteArrayView bytes);
+
+// Encodes each line and ends every one with CR LF.
+QByteArray encodeLines(const QStringList &lines);
+
+} // namespace CodePage
+
+// Reads a whole windows-1256 text file into lines. Sets *ok to false (and returns no lines) when
+// the file cannot be opened.
+QStringList readCodePageLines(const QString &path, bool *ok = nullptr);
+
+// Rewrites a text file with these lines, in windows-1256 with CR LF, atomically: either the whole
+// new content is in place or the old file is untouched.
+bool writeCodePageLines(const QString &path, const QStringList &lines);

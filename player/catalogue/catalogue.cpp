@@ -1,0 +1,68 @@
+#include "catalogue.h"
+
+#include "codepage.h"
+#include "general.h"
+#include "taperecord.h"
+
+#include <QFile>
+
+Catalogue::Catalogue(QObject *parent)
+    : QObject(parent)
+    , CatalogueFiles{QString()}
+{
+    m_paths.onNewRiwaya = [this](qsizetype n, const QString &riwaya) {
+        Q_EMIT riwayaAdded(n, riwaya);
+    };
+}
+
+void Catalogue::BuildTree()
+{
+    m_index.reset();
+    CatalogueFiles = ListFolderFiles(linkFolder);
+    LireLinks(0, true);
+    for (int i = 1; i < CatalogueFiles.size(); ++i)
+        LireLinks(i, false);
+}
+
+QString Catalogue::catalogueFilePath(int n) const
+{
+    if (n < 0 || n >= CatalogueFiles.size())
+        return {};
+    return linkFolder + u'/' + CatalogueFiles.at(n);
+}
+
+void Catalogue::LireLinks(int nfile, bool ifclear)
+{
+    if (ifclear)
+        Q_EMIT treeClearRequested();
+    if (nfile < 0 || nfile >= CatalogueFiles.size() || CatalogueFiles.at(nfile).isEmpty())
+        return;
+    const QString path = catalogueFilePath(nfile);
+    if (!FileExists(path))
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return; // unreadable: skipped like a missing file
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    QString line;
+    CodePage::forEachLine(bytes, [&](QByteArrayView raw) {
+        CodePage::decodeInto(raw, line);
+        if (IsValidLine(line))
+            m_index.appendRead(m_paths.BuildPath(line), raw, nfile);
+    });
+}
+
+void Catalogue::Add2Tree(QStringView ttlaligne, int FichN)
+{
+    m_index.append(m_paths.BuildPath(ttlaligne), ttlaligne, FichN);
+}
+
+int Catalogue::IndexOfFile(const QString &fl) const
+{
+    for (int i = 0; i < CatalogueFiles.size(); ++i)
+        if (fl == linkFolder + u'/' + CatalogueFiles.at(i))
+            return i;
+    return -1;
+}

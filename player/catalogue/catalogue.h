@@ -1,0 +1,54 @@
+#pragma once
+
+#include "catalogueindex.h"
+#include "treepaths.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+// The loaded catalogue: the files of the DB folder, the index of their records and the lists of
+// known values. It is read once at start-up; the tree is filled from the index on demand.
+class Catalogue : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Catalogue(QObject *parent = nullptr);
+
+    // The DB folder; every file in it is a catalogue file.
+    QString linkFolder;
+
+    // Names of the files found in the DB folder; a file's position is its number. A missing or
+    // empty folder gives one empty name.
+    QStringList CatalogueFiles;
+
+    TreePaths &paths() { return m_paths; }
+    const TreePaths &paths() const { return m_paths; }
+    // The catalogue index.
+    CatalogueIndex &index() { return m_index; }
+    const CatalogueIndex &index() const { return m_index; }
+
+    // Reads the whole DB folder into the index (the index is emptied first).
+    void BuildTree();
+    // Loads file number nfile; with ifclear the tree is asked to drop all its nodes first.
+    void LireLinks(int nfile, bool ifclear);
+    // Gives one record its path and appends it to the index.
+    void Add2Tree(QStringView ttlaligne, int FichN);
+    // The number of the catalogue file whose full path is fl, or -1.
+    int IndexOfFile(const QString &fl) const;
+    // The full path of catalogue file number n.
+    QString catalogueFilePath(int n) const;
+
+    QString BuildPath(QStringView ttlaligne) { return m_paths.BuildPath(ttlaligne); }
+
+Q_SIGNALS:
+    // A riwaya met for the first time, with its entry number n in the riwaya list.
+    void riwayaAdded(qsizetype n, const QString &riwaya);
+    // Loading with ifclear: every node of the tree must go.
+    void treeClearRequested();
+
+private:
+    TreePaths m_paths;
+    CatalogueIndex m_index;
+};

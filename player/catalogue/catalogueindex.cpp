@@ -1,0 +1,261 @@
+#include "catalogueindex.h"
+
+#include "codepage.h"
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr std::size_t kChunkBytes = std::size_t(8) << 20;
+} // namespace
+
+CatalogueIndex::CatalogueIndex()
+{
+    reset();
+}
+
+CatalogueIndex::~CatalogueIndex() = default;
+
+void CatalogueIndex::reset()
+{
+    m_entries.assign(1, Entry{});
+    m_chunks.clear();
+    m_chunkUsed = 0;
+    m_chunkSize = 0;
+    m_wide.clear();
+    m_pathIds.clear();
+    m_livePathIds = 0;
+    m_components.clear();
+    m_componentIds.clear();
+}
+
+bool CatalogueIndex::isEmptyEntry(qsizetype i) const
+{
+    return i < 0 || i >= size() || !m_entries[std::size_t(i)].used;
+}
+
+QByteArrayView CatalogueIndex::recordBytes(const Entry &e) const
+{
+    return QByteArrayView(m_chunks[e.chunk].get() + e.recordOffset, e.recordLength);
+}
+
+QString CatalogueIndex::record(qsizetype i) const
+{
+    if (isEmptyEntry(i))
+        return {};
+    const Entry &e = m_entries[std::size_t(i)];
+    if (e.chunk == kWide)
+        return m_wide.at(e.recordOffset);
+    return CodePage::decode(recordBytes(e));
+}
+
+QString CatalogueIndex::path(qsizetype i) const
+{
+    if (isEmptyEntry(i))
+        return {};
+    const Entry &e = m_entries[std::size_t(i)];
+    QString text;
+    for (std::uint32_t k = 0; k < e.pathLength; ++k) {
+        if (k)
+            text.append(u'/');
+        text.append(m_components[m_pathIds[e.pathOffset + k]]);
+    }
+    return text;
+}
+
+int CatalogueIndex::fileNumber(qsizetype i) const
+{
+    return isEmptyEntry(i) ? 0 : m_entries[std::size_t(i)].file;
+}
+
+QString CatalogueIndex::entry(qsizetype i) const
+{
+    if (isEmptyEntry(i))
+        return {};
+    return path(i) + u"***"_s + record(i) + u"***"_s + QString::number(fileNumber(i));
+}
+
+qsizetype CatalogueIndex::append(QStringView path, QStringView record, int file)
+{
+    Entry e;
+    e.used = true;
+    e.file = file;
+    storeRecord(e, record);
+    storePath(e, path);
+    m_entries.push_back(e);
+    return size() - 1;
+}
+
+qsizetype CatalogueIndex::appendRead(QStringView path, QByteArrayView recordBytes, int file)
+{
+    Entry e;
+    e.used = true;
+    e.file = file;
+    storeRecordBytes(e, recordBytes);
+    storePath(e, path);
+    m_entries.push_back(e);
+    return size() - 1;
+}
+
+void CatalogueIndex::setEntry(qsizetype i, QStringView path, QStringView record, int file)
+{
+    if (i <= 0 || i >= size())
+        return;
+    Entry &e = m_entries[std::size_t(i)];
+    if (e.used)
+        m_livePathIds -= e.pathLength;
+    e.used = true;
+    e.file = file;
+    storeRecord(e, record);
+    storePath(e, path);
+    compactPaths();
+}
+
+void CatalogueIndex::setPath(qsizetype i, QStringView path)
+{
+    if (isEmptyEntry(i))
+        return;
+    Entry &e = m_entries[std::size_t(i)];
+    m_livePathIds -= e.pathLength;
+    storePath(e, path);
+    compactPaths();
+}
+
+void CatalogueIndex::clearEntry(qsizetype i)
+{
+    if (isEmptyEntry(i))
+        return;
+    Entry &e = m_entries[std::size_t(i)];
+    m_livePathIds -= e.pathLength;
+    e = Entry{};
+}
+
+void CatalogueIndex::storeRecordBytes(Entry &e, QByteArrayView bytes)
+{
+    const auto n = std::size_t(bytes.size());
+    if (m_chunks.empty() || m_chunkUsed + n > m_chunkSize) {
+        m_chunkSize = std::max(kChunkBytes, n);
+        m_chunks.push_back(std::make_unique<char[]>(m_chunkSize));
+        m_chunkUsed = 0;
+    }
+    if (n)
+        std::memcpy(m_chunks.back().get() + m_chunkUsed, bytes.data(), n);
+    e.chunk = std::uint32_t(m_chunks.size() - 1);
+    e.recordOffset = std::uint32_t(m_chunkUsed);
+    e.recordLength = std::uint32_t(n);
+    m_chunkUsed += n;
+}
+
+void CatalogueIndex::storeRecord(Entry &e, QStringView record)
+{
+    QByteArray bytes;
+    if (CodePage::tryEncode(record, bytes)) {
+        storeRecordBytes(e, bytes);
+        return;
+    }
+    e.chunk = kWide;
+    e.recordOffset = std::uint32_t(m_wide.size());
+    e.recordLength = std::uint32_t(record.size());
+    m_wide.append(record.toString());
+}
+
+std::uint32_t CatalogueIndex::intern(QStringView component)
+{
+    const auto it = m_componentIds.find(component);
+    if (it != m_componentIds.end())
+        return it->second;
+    const auto id = std::uint32_t(m_components.size());
+    m_components.push_back(component.toString());
+    m_componentIds.emplace(m_components.back(), id);
+    return id;
+}
+
+void CatalogueIndex::storePath(Entry &e, QStringView path)
+{
+    e.pathOffset = std::uint32_t(m_pathIds.size());
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype slash = path.indexOf(u'/', start);
+        const QStringView part = slash < 0 ? path.mid(start) : path.mid(start, slash - start);
+        m_pathIds.push_back(intern(part));
+        if (slash < 0)
+            break;
+        start = slash + 1;
+    }
+    e.pathLength = std::uint32_t(m_pathIds.size() - e.pathOffset);
+    m_livePathIds += e.pathLength;
+}
+
+void CatalogueIndex::compactPaths()
+{
+    // Re-grouping replaces most paths; drop the old component lists once they outweigh the live.
+    if (m_pathIds.size() < 2 * m_livePathIds + (std::size_t(1) << 20))
+        return;
+    std::vector<std::uint32_t> compact;
+    compact.reserve(m_livePathIds);
+    for (Entry &e : m_entries) {
+        if (!e.used)
+            continue;
+        const auto offset = std::uint32_t(compact.size());
+        compact.insert(compact.end(), m_pathIds.begin() + e.pathOffset,
+                       m_pathIds.begin() + e.pathOffset + e.pathLength);
+        e.pathOffset = offset;
+    }
+    m_pathIds = std::move(compact);
+}
+
+bool CatalogueIndex::keyComponents(QStringView key, std::vector<std::uint32_t> &ids) const
+{
+    ids.clear();
+    qsizetype start = 0;
+    for (qsizetype slash = key.indexOf(u'/'); slash >= 0; slash = key.indexOf(u'/', start)) {
+        const auto it = m_componentIds.find(key.mid(start, slash - start));
+        if (it == m_componentIds.end())
+            return false;
+        ids.push_back(it->second);
+        start = slash + 1;
+    }
+    return true;
+}
+
+bool CatalogueIndex::idsStartWith(const Entry &e, const std::vector<std::uint32_t> &ids) const
+{
+    // A folder key "A/B/" begins a path exactly when the path has more components than the key
+    // and its first ones are the key's.
+    if (e.pathLength <= ids.size())
+        return false;
+    return std::equal(ids.begin(), ids.end(), m_pathIds.begin() + e.pathOffset);
+}
+
+bool CatalogueIndex::pathStartsWith(qsizetype i, QStringView key) const
+{
+    if (isEmptyEntry(i))
+        return false;
+    if (key.endsWith(u'/')) {
+        std::vector<std::uint32_t> ids;
+        return keyComponents(key, ids) && idsStartWith(m_entries[std::size_t(i)], ids);
+    }
+    return path(i).startsWith(key);
+}
+
+QList<qsizetype> CatalogueIndex::entriesUnder(QStringView key) const
+{
+    QList<qsizetype> found;
+    if (key.endsWith(u'/')) {
+        std::vector<std::uint32_t> ids;
+        if (!keyComponents(key, ids))
+            return found;
+        for (std::size_t i = 1; i < m_entries.size(); ++i) {
+            const Entry &e = m_entries[i];
+            if (e.used && idsStartWith(e, ids))
+                found.append(qsizetype(i));
+        }
+        return found;
+    }
+    for (qsizetype i = 1; i < size(); ++i)
+        if (pathStartsWith(i, key))
+            found.append(i);
+    return found;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <unordered_set>
+
+// True when value equals one element of list: the text NUL + elements joined by NUL + NUL holds
+// NUL + value + NUL. (So a value holding NUL may match several neighbouring elements at once.)
+bool IsInArray(QStringView value, const QStringList &list);
+
+// A list of known values (categories, reciters, owners, sections, riwayat). Entry 0 is always
+// empty and real values follow in the order they were first met. A hash set beside the list
+// answers membership in constant time, with the same answers as IsInArray over the list.
+class KnownList
+{
+public:
+    KnownList();
+
+    void reset();
+    bool contains(QStringView value) const;
+    // Appends value when it is not known yet; returns its new entry number, or 0 when it was known.
+    qsizetype addIfNew(QStringView value);
+
+    qsizetype size() const { return m_items.size(); }
+    const QString &at(qsizetype i) const { return m_items.at(i); }
+    const QStringList &items() const { return m_items; }
+
+private:
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(QStringView v) const noexcept { return qHash(v); }
+    };
+
+    QStringList m_items;
+    std::unordered_set<QString, Hash, std::equal_to<>> m_set;
+    bool m_hasNul = false; // an element holds NUL: membership needs the joined-text test
+};

@@ -1,0 +1,89 @@
+#include "taperecord.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+bool isBlank(QStringView text)
+{
+    for (QChar c : text)
+        if (c != u' ')
+            return false;
+    return true;
+}
+
+// The last three characters of a link in lower case, as the kind test reads them.
+QString linkEnding(QStringView link)
+{
+    return link.right(3).toString().toLower();
+}
+
+} // namespace
+
+QStringView RecordField(QStringView line, int n)
+{
+    qsizetype start = 0;
+    for (int i = 0; i < n; ++i) {
+        const qsizetype bang = line.indexOf(u'!', start);
+        if (bang < 0)
+            return {};
+        start = bang + 1;
+    }
+    const qsizetype end = line.indexOf(u'!', start);
+    return end < 0 ? line.mid(start) : line.mid(start, end - start);
+}
+
+LinkPair ExtractLinks(QStringView lakey)
+{
+    LinkPair pair;
+    const auto take = [&pair](QStringView link) {
+        const QString e = linkEnding(link);
+        if (e == u"mp3"_s)
+            pair.mp3 = link.toString();
+        else if (e == u".rm"_s)
+            pair.rm = link.toString();
+    };
+    take(RecordField(lakey, 3));
+    // A fifth field exists only after a fourth "!".
+    if (InstrCount(lakey, u"!") >= 4) {
+        const QStringView fifth = RecordField(lakey, 4);
+        if (!isBlank(fifth))
+            take(fifth);
+    }
+    return pair;
+}
+
+int InstrCount(QStringView StringToSearch, QStringView StringToFind)
+{
+    if (StringToFind.isEmpty())
+        return 0;
+    if (StringToSearch.isEmpty())
+        return -1;
+    // Non-overlapping, left to right, as a split on the text would cut it.
+    int count = 0;
+    for (qsizetype at = StringToSearch.indexOf(StringToFind); at >= 0;
+         at = StringToSearch.indexOf(StringToFind, at + StringToFind.size()))
+        ++count;
+    return count;
+}
+
+bool IsValidLine(QStringView line)
+{
+    if (isBlank(line))
+        return false;
+    return InstrCount(line, u"!") >= 3;
+}
+
+bool IsValidFieldText(QStringView text)
+{
+    return !text.contains(u"@@@###") && !text.contains(u'!') && !text.contains(u'\\') &&
+           !text.contains(u'/');
+}
+
+bool IsValidLink(QStringView text)
+{
+    if (isBlank(text))
+        return false;
+    const QString e = linkEnding(text);
+    return e == u".rm"_s || e == u"mp3"_s;
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Marvoli need, when missing.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build pkgconf clang-format
+    qt6-base-dev libmpv-dev libmspack-dev
+    xvfb xauth dbus fonts-noto-core fonts-kacst ca-certificates
+    gcab ffmpeg espeak-ng
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"

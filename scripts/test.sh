@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds Marvoli and runs its tests.
+#   scripts/test.sh             normal build in build/
+#   SANITIZE=1 scripts/test.sh  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+
+if [ "${SANITIZE:-0}" = 1 ]; then
+    dir=build-asan
+    flags=(-DMARVOLI_SANITIZE=ON -DMARVOLI_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug)
+    export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+else
+    dir=build
+    flags=()
+fi
+
+cmake -S . -B "$dir" -G Ninja -DMARVOLI_WERROR=ON "${flags[@]}"
+cmake --build "$dir" -j"$(nproc)"
+cd "$dir"
+ctest --output-on-failure -j"$(nproc)"

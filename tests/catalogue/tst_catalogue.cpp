@@ -1,0 +1,217 @@
+#include "catalogue.h"
+#include "codepage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kQuran = u"القرآن الكريم"_s;
+const QString kLessons = u"الدروس والخطب"_s;
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+void writeLines(const QString &path, const QStringList &lines)
+{
+    QVERIFY(writeCodePageLines(path, lines));
+}
+
+QStringList entries(const Catalogue &c)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < c.index().size(); ++i)
+        out.append(c.index().entry(i));
+    return out;
+}
+
+} // namespace
+
+class TestCatalogue : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void loadsFilesInOrderWithTheirNumbers()
+    {
+        QTemporaryDir dir;
+        const QString a1 = kLessons + u"!S/T!فقه!a1.mp3"_s;
+        const QString a2 = u"أدعية!T!none!a2.mp3"_s;
+        const QString f1 = u"أشرطتي المفضلة!x/y!none!f.mp3"_s;
+        writeLines(dir.filePath(u"a.txt"_s), {a1, u"a!b"_s, a2});
+        writeLines(dir.filePath(u"favorites.txt"_s), {f1});
+
+        Catalogue c;
+        c.linkFolder = dir.path();
+        QSignalSpy cleared(&c, &Catalogue::treeClearRequested);
+        c.BuildTree();
+
+        QCOMPARE(c.CatalogueFiles, (QStringList{u"a.txt"_s, u"favorites.txt"_s}));
+        QCOMPARE(entries(c), (QStringList{QString(), kLessons + u"/S/T***"_s + a1 + u"***0"_s,
+                                          u"أدعية/T***"_s + a2 + u"***0"_s,
+                                          u"أشرطتي المفضلة/x/y***"_s + f1 + u"***1"_s}));
+        QCOMPARE(cleared.count(), 1);
+        QCOMPARE(c.IndexOfFile(dir.filePath(u"favorites.txt"_s)), 1);
+        QCOMPARE(c.IndexOfFile(dir.filePath(u"additions.txt"_s)), -1);
+        QCOMPARE(c.IndexOfFile(dir.filePath(u"Favorites.txt"_s)), -1); // case-sensitive
+    }
+
+    void emptyOrMissingFolder()
+    {
+        QTemporaryDir dir;
+        Catalogue c;
+        for (const QString &folder : {dir.path(), dir.filePath(u"missing"_s)}) {
+            c.linkFolder = folder;
+            c.BuildTree();
+            QCOMPARE(c.CatalogueFiles, QStringList{QString()});
+            QCOMPARE(c.index().size(), 1);
+            QCOMPARE(c.paths().CategoryList.size(), 1);
+        }
+    }
+
+    void lineEndsAndHighBytes()
+    {
+        QTemporaryDir dir;
+        // LF-only and CR-only files, a record without a final line end, and every byte from
+        // 0x80 to 0xFF inside a name (they must come back as the same characters, unchanged).
+        QByteArray high;
+        for (int b = 0x80; b <= 0xFF; ++b)
+            if (b != '!' && b != '/')
+                high.append(char(b));
+        writeBytes(dir.filePath(u"1-lf.txt"_s), "A!x/y!none!1.mp3\nA!x/z!none!2.mp3\n");
+        writeBytes(dir.filePath(u"2-cr.txt"_s), "B!p!none!3.mp3\rB!q!none!4.mp3");
+        writeBytes(dir.filePath(u"3-high.txt"_s), "C!" + high + "!none!5.mp3\r\n");
+
+        Catalogue c;
+        c.linkFolder = dir.path();
+        c.BuildTree();
+        QCOMPARE(c.index().size(), 6);
+        QCOMPARE(c.index().path(2), u"A/x/z"_s);
+        QCOMPARE(c.index().record(4), u"B!q!none!4.mp3"_s);
+        QCOMPARE(c.index().fileNumber(4), 1);
+        const QString name = CodePage::decode(high);
+        QCOMPARE(c.index().path(5), u"C/"_s + name);
+        QCOMPARE(name.at(0x47 /* 0xC7 */).unicode(), u'\u0627');
+        QCOMPARE(CodePage::encode(c.index().record(5)), "C!" + high + "!none!5.mp3");
+    }
+
+    void skipsNonRecordsAndKeepsDuplicates()
+    {
+        QTemporaryDir dir;
+        writeLines(dir.filePath(u"a.txt"_s), {u"A!x!none!u.mp3"_s, u"   "_s, u"one!bang"_s,
+                                              QString(), u"A!x!none!u.mp3"_s, u"A!w!none!u.wav"_s});
+        Catalogue c;
+        c.linkFolder = dir.path();
+        c.BuildTree();
+        QCOMPARE(c.index().size(), 4); // the duplicate line and the unusable link stay
+        QCOMPARE(c.index().record(3), u"A!w!none!u.wav"_s);
+    }
+
+    void reportsNewRiwayatOnce()
+    {
+        QTemporaryDir dir;
+        writeLines(dir.filePath(u"q.txt"_s),
+                   {kQuran + u"!R/001!W1!a.mp3"_s, kQuran + u"!R/002!W1!b.mp3"_s,
+                    kQuran + u"!R/003!W2!c.mp3"_s});
+        Catalogue c;
+        c.linkFolder = dir.path();
+        QSignalSpy spy(&c, &Catalogue::riwayaAdded);
+        c.BuildTree();
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1).at(0).value<qsizetype>(), 2);
+        QCOMPARE(spy.at(1).at(1).toString(), u"W2"_s);
+    }
+
+    void indexChangesInPlace()
+    {
+        Catalogue c;
+        c.Add2Tree(u"A!x/y!none!1.mp3", 0);
+        c.Add2Tree(u"B!z!none!2.mp3", -1);
+        CatalogueIndex &index = c.index();
+        QCOMPARE(index.entry(2), u"B/z***B!z!none!2.mp3***-1"_s);
+
+        index.setEntry(1, u"A/x/w", u"A!x/w!none!1.mp3", 3);
+        QCOMPARE(index.entry(1), u"A/x/w***A!x/w!none!1.mp3***3"_s);
+        index.clearEntry(2);
+        QVERIFY(index.isEmptyEntry(2));
+        QCOMPARE(index.entry(2), QString());
+        QCOMPARE(index.size(), 3);
+        QVERIFY(index.entriesUnder(u"B/").isEmpty());
+
+        // A record typed with characters the code page cannot hold is kept exactly in memory.
+        const QString wide = u"A!\u0416/y!none!3.mp3"_s;
+        c.Add2Tree(wide, 0);
+        QCOMPARE(index.record(3), wide);
+        QCOMPARE(index.path(3), u"A/\u0416/y"_s);
+    }
+
+    void findsEntriesByFolderKey()
+    {
+        Catalogue c;
+        for (const QString &line :
+             {u"A!x/y!none!1.mp3"_s, u"A!x/z!none!2.mp3"_s, u"AB!w!none!3.mp3"_s,
+              u"A!w!none!4.mp3"_s, u"ABC!v!none!5.mp3"_s, u"A!!none!6.mp3"_s})
+            c.Add2Tree(line, 0);
+        const CatalogueIndex &index = c.index();
+        QCOMPARE(index.entriesUnder(u"A/"), (QList<qsizetype>{1, 2, 4, 6}));
+        QCOMPARE(index.entriesUnder(u"AB/"), QList<qsizetype>{3}); // not ABC's
+        QCOMPARE(index.entriesUnder(u"A/x/"), (QList<qsizetype>{1, 2}));
+        QCOMPARE(index.entriesUnder(u"A/x/y/"), QList<qsizetype>{});
+        QCOMPARE(index.entriesUnder(u"Q/"), QList<qsizetype>{});
+        // Keys that do not end a folder compare as plain text.
+        QCOMPARE(index.entriesUnder(u"A/x/"), index.entriesUnder(u"A/x"));
+        QCOMPARE(index.entriesUnder(u"AB"), (QList<qsizetype>{3, 5}));
+        QVERIFY(index.pathStartsWith(6, u"A/"));
+        QCOMPARE(index.path(6), u"A/"_s);
+
+        // Re-grouping many times keeps every path right (old component lists are dropped).
+        for (int round = 0; round < 300000; ++round)
+            c.index().setPath(1 + round % 2, round % 2 ? u"A/x/z" : u"A/x/y");
+        QCOMPARE(index.path(1), u"A/x/y"_s);
+        QCOMPARE(index.path(2), u"A/x/z"_s);
+        QCOMPARE(index.path(4), u"A/w"_s);
+    }
+
+    void bundledSampleCatalogue()
+    {
+        Catalogue c;
+        c.linkFolder = QString::fromUtf8(MARVOLI_SAMPLE_DB);
+        c.BuildTree();
+        const TreePaths &p = c.paths();
+        QVERIFY(p.RiwayaList.size() - 1 >= 3);
+        QVERIFY(p.ReciterList.size() - 1 >= 6);
+        QVERIFY(p.OwnerList.size() - 1 >= 3);
+        QVERIFY(p.SectionList.items().contains(u"فقه/الصلاة"_s));
+        QVERIFY(p.CategoryList.items().contains(u"أدعية"_s));
+        int local = 0;
+        for (qsizetype i = 1; i < c.index().size(); ++i) {
+            const QString path = c.index().path(i);
+            QVERIFY2(!path.endsWith(u'/'), qPrintable(path)); // every tape has a name
+            if (c.index().record(i).contains(u"!samples/"))
+                ++local;
+        }
+        QVERIFY(local >= 3); // tapes that play without the Internet
+    }
+
+    void regroupingReproducesTheLoadedPaths()
+    {
+        Catalogue c;
+        const QString line = kQuran + u"!R/001 سورة الفاتحة!W!a.mp3"_s;
+        c.Add2Tree(line, 0);
+        c.paths().QuranSort = 3;
+        c.index().setPath(1, c.BuildPath(c.index().record(1)));
+        QCOMPARE(c.index().entry(1), kQuran + u"/001 سورة الفاتحة/R***"_s + line + u"***0"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"
