@@ -50,7 +50,7 @@ void Catalogue::LireLinks(int nfile, bool ifclear)
     CodePage::forEachLine(bytes, [&](QByteArrayView raw) {
         CodePage::decodeInto(raw, line);
         if (IsValidLine(line))
-            m_index.appendRead(m_paths.BuildPath(line), raw, nfile);
+            m_index.appendRead(m_paths.BuildPath(line), line, raw, nfile);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "catalogueindex.h"
 
 #include "codepage.h"
+#include "taperecord.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,17 +84,20 @@ qsizetype CatalogueIndex::append(QStringView path, QStringView record, int file)
     e.used = true;
     e.file = file;
     storeRecord(e, record);
+    storeFields(e, record);
     storePath(e, path);
     m_entries.push_back(e);
     return size() - 1;
 }
 
-qsizetype CatalogueIndex::appendRead(QStringView path, QByteArrayView recordBytes, int file)
+qsizetype CatalogueIndex::appendRead(QStringView path, QStringView record,
+                                     QByteArrayView recordBytes, int file)
 {
     Entry e;
     e.used = true;
     e.file = file;
     storeRecordBytes(e, recordBytes);
+    storeFields(e, record);
     storePath(e, path);
     m_entries.push_back(e);
     return size() - 1;
@@ -109,6 +113,7 @@ void CatalogueIndex::setEntry(qsizetype i, QStringView path, QStringView record,
     e.used = true;
     e.file = file;
     storeRecord(e, record);
+    storeFields(e, record);
     storePath(e, path);
     compactPaths();
 }
@@ -186,6 +191,33 @@ void CatalogueIndex::storePath(Entry &e, QStringView path)
     }
     e.pathLength = std::uint32_t(m_pathIds.size() - e.pathOffset);
     m_livePathIds += e.pathLength;
+}
+
+void CatalogueIndex::storeFields(Entry &e, QStringView record)
+{
+    e.category = intern(RecordField(record, 0));
+    e.thirdField = intern(RecordField(record, 2));
+}
+
+int CatalogueIndex::componentCount(qsizetype i) const
+{
+    return isEmptyEntry(i) ? 0 : int(m_entries[std::size_t(i)].pathLength);
+}
+
+std::uint32_t CatalogueIndex::componentId(qsizetype i, int k) const
+{
+    const Entry &e = m_entries[std::size_t(i)];
+    return m_pathIds[e.pathOffset + std::uint32_t(k)];
+}
+
+std::uint32_t CatalogueIndex::categoryId(qsizetype i) const
+{
+    return m_entries[std::size_t(i)].category;
+}
+
+std::uint32_t CatalogueIndex::thirdFieldId(qsizetype i) const
+{
+    return m_entries[std::size_t(i)].thirdField;
 }
 
 void CatalogueIndex::compactPaths()

@@ -43,14 +43,25 @@ public:
 
     // Appends an entry; returns its number.
     qsizetype append(QStringView path, QStringView record, int file);
-    // Appends an entry whose record is given as the windows-1256 bytes read from its file.
-    qsizetype appendRead(QStringView path, QByteArrayView recordBytes, int file);
+    // Appends an entry read from a file: record is the decoded line, recordBytes its bytes as read.
+    qsizetype appendRead(QStringView path, QStringView record, QByteArrayView recordBytes,
+                         int file);
 
     // Changes an entry in place (editing, re-grouping).
     void setEntry(qsizetype i, QStringView path, QStringView record, int file);
     void setPath(qsizetype i, QStringView path);
     // Empties an entry (a deleted record); the numbers of the others do not change.
     void clearEntry(qsizetype i);
+
+    // The path of entry i as components: their number, and the interned number of component k.
+    // Interned numbers are stable while the index lives; componentText() gives the text back.
+    int componentCount(qsizetype i) const;
+    std::uint32_t componentId(qsizetype i, int k) const;
+    const QString &componentText(std::uint32_t id) const { return m_components[id]; }
+    // The interned numbers of the record's first and third fields (category; riwaya, section or
+    // group), for filters that look at many entries at once.
+    std::uint32_t categoryId(qsizetype i) const;
+    std::uint32_t thirdFieldId(qsizetype i) const;
 
     // Whether the path of entry i begins with key (exact, character by character).
     bool pathStartsWith(qsizetype i, QStringView key) const;
@@ -67,6 +78,8 @@ private:
         std::uint32_t recordLength = 0;
         std::uint32_t pathOffset = 0;
         std::uint32_t pathLength = 0;
+        std::uint32_t category = 0;
+        std::uint32_t thirdField = 0;
         std::int32_t file = 0;
         bool used = false;
     };
@@ -80,6 +93,7 @@ private:
     void storeRecordBytes(Entry &e, QByteArrayView bytes);
     void storeRecord(Entry &e, QStringView record);
     void storePath(Entry &e, QStringView path);
+    void storeFields(Entry &e, QStringView record);
     std::uint32_t intern(QStringView component);
     // The component numbers of a folder key ("A/B/"), or false when a component was never seen.
     bool keyComponents(QStringView key, std::vector<std::uint32_t> &ids) const;

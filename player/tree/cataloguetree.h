@@ -1,0 +1,84 @@
+#pragma once
+
+#include "keyedtree.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class Catalogue;
+
+// The catalogue as the tree shows it: one root per category, folders filled from the catalogue
+// index the first time they are expanded, the grouping orders and the riwaya filter.
+class CatalogueTree : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Node = KeyedTree::Node;
+
+    // Shown for a tape or folder whose name in the record is empty, so that no node is blank.
+    static const QString &unnamedText();
+
+    CatalogueTree(Catalogue &catalogue, KeyedTree &tree, QObject *parent = nullptr);
+
+    // The riwaya filter: "@" + riwaya for every selected one; "@كل الروايات" shows all.
+    QString RiwayaFilter;
+
+    // Runs after an expansion has filled the node and collapsed its siblings (the playing tape's
+    // node may just have been created and needs its mark).
+    std::function<void(Node)> afterExpand;
+
+    // One root folder, with its placeholder, per known category, in the order they were met.
+    void BuildRootNodes();
+    // Every node removed.
+    void ClearTree();
+    // Removes all nodes and creates the roots again: every folder is unfilled and closed.
+    void rebuild();
+
+    // Changes the Quran or lesson grouping: re-computes the paths of the entries concerned and
+    // rebuilds the tree.
+    void setQuranSort(int order);
+    void setDourousSort(int order);
+
+    // The expand handler: fills the node on its first expansion and closes its open siblings.
+    void TreeView1_Expand(Node node);
+
+    // Numbers of the non-empty index entries whose path begins with key, in index order.
+    QList<qsizetype> FindEntries(const QString &key) const;
+    // The entries that the riwaya filter lets through, in the same order.
+    QList<qsizetype> FilterRiwaya(const QList<qsizetype> &entries) const;
+    void FillChildren(Node node, const QList<qsizetype> &entries);
+
+    struct ParsedEntry
+    {
+        bool isDir = false;
+        QString text;
+        QString key;
+    };
+    // What entry i gives below the folder key: a sub-folder or a tape.
+    ParsedEntry ParseEntry(const QString &key, qsizetype i) const;
+
+    // Node kinds: 0 no node, 1 folder, 2 tape (a key containing "leaf" in any case).
+    static int NodeKind(Node node);
+    static bool IsRootNode(Node node);
+    // Whether a node with key skey is node, one of its next siblings, or below any of these.
+    static bool IsNodeExists(const QString &skey, Node node);
+    bool NodeExists(const QString &key) const { return m_tree.contains(key); }
+    bool RemoveChildNodes(const QString &key);
+    void CollapseAll();
+    void CollapseSubtree(Node node);
+
+    KeyedTree &tree() { return m_tree; }
+    Catalogue &catalogue() { return m_catalogue; }
+
+private:
+    void regroup(const QStringList &words);
+    void collapseSiblings(Node node);
+    Node addFolder(Node parent, const QString &key, const QString &name);
+
+    Catalogue &m_catalogue;
+    KeyedTree &m_tree;
+};

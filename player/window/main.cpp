@@ -1,0 +1,31 @@
+#include "mainframe.h"
+
+#include <QApplication>
+
+#include <clocale>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The program's entry: one main window, right to left, with its data beside the executable.
+int StartUp(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Marvoli"_s);
+    QApplication::setDesktopFileName(u"marvoli"_s);
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    // The audio library reads numbers with the C locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    MainFrame mainframe(QCoreApplication::applicationDirPath());
+    mainframe.show();
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    return StartUp(argc, argv);
+}
