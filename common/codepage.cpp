@@ -90,26 +90,6 @@ bool tryEncode(QStringView text, QByteArray &out)
     return true;
 }
 
-void forEachLine(QByteArrayView bytes, const std::function<void(QByteArrayView)> &visit)
-{
-    const char *data = bytes.data();
-    const qsizetype n = bytes.size();
-    qsizetype start = 0;
-    qsizetype i = 0;
-    while (i < n) {
-        const char c = data[i];
-        if (c == '\r' || c == '\n') {
-            visit(QByteArrayView(data + start, i - start));
-            i += (c == '\r' && i + 1 < n && data[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < n)
-        visit(QByteArrayView(data + start, n - start));
-}
-
 QStringList decodeLines(QByteArrayView bytes)
 {
     QStringList lines;
@@ -150,4 +130,25 @@ QStringList readCodePageLines(const QString &path, bool *ok)
 bool writeCodePageLines(const QString &path, const QStringList &lines)
 {
     return writeFileAtomically(path, CodePage::encodeLines(lines));
+}
+
+bool AppendToFile(const QString &sfile, const QString &sligne, int maxl)
+{
+    QStringList lines{sligne};
+    if (QFile::exists(sfile)) {
+        bool ok = false;
+        const QStringList old = readCodePageLines(sfile, &ok);
+        if (!ok)
+            return false; // never replace lines we could not read
+        int kept = 0;
+        for (const QString &line : old) {
+            if (line == sligne)
+                continue;
+            if (maxl > 0 && kept >= maxl)
+                break;
+            lines.append(line);
+            ++kept;
+        }
+    }
+    return writeCodePageLines(sfile, lines);
 }

@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <QStringView>
 
-#include <functional>
-
 // Every text file of the programs is in the single-byte Arabic code page windows-1256, with lines
 // ended by CR LF. The mapping comes from Qt's "windows-1256" codec; it maps each of the 256 bytes
 // to one distinct UTF-16 unit, so decoding and encoding are done through lookup tables built from
@@ -26,7 +24,26 @@ bool tryEncode(QStringView text, QByteArray &out);
 
 // Calls visit(line) for each line of bytes. CR LF, a lone LF and a lone CR each end a line; a last
 // line without an end still counts, and an empty buffer has no lines.
-void forEachLine(QByteArrayView bytes, const std::function<void(QByteArrayView)> &visit);
+template<typename Visit>
+void forEachLine(QByteArrayView bytes, Visit &&visit)
+{
+    const char *data = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype start = 0;
+    qsizetype i = 0;
+    while (i < n) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            visit(QByteArrayView(data + start, i - start));
+            i += (c == '\r' && i + 1 < n && data[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n)
+        visit(QByteArrayView(data + start, n - start));
+}
 
 // The decoded lines of a buffer, split as forEachLine does.
 QStringList decodeLines(QByteArrayView bytes);
@@ -43,3 +60,9 @@ QStringList readCodePageLines(const QString &path, bool *ok = nullptr);
 // Rewrites a text file with these lines, in windows-1256 with CR LF, atomically: either the whole
 // new content is in place or the old file is untouched.
 bool writeCodePageLines(const QString &path, const QStringList &lines);
+
+// Writes sligne as the first line of the text file sfile and keeps after it the file's old lines
+// that differ from it, at most maxl of them (every one when maxl is 0 or less). A missing file is
+// created with the single line. The rewrite is atomic; when the old file cannot be read or the new
+// one cannot be written, the file is left as it was and false is returned.
+bool AppendToFile(const QString &sfile, const QString &sligne, int maxl);

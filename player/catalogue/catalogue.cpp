@@ -5,6 +5,7 @@
 #include "taperecord.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 Catalogue::Catalogue(QObject *parent)
     : QObject(parent)
@@ -19,6 +20,11 @@ void Catalogue::BuildTree()
 {
     m_index.reset();
     CatalogueFiles = ListFolderFiles(linkFolder);
+    // About a hundred bytes a record: room for the entries up front saves regrowing them.
+    qint64 bytes = 0;
+    for (int i = 0; i < CatalogueFiles.size(); ++i)
+        bytes += QFileInfo(catalogueFilePath(i)).size();
+    m_index.reserve(qsizetype(bytes / 100));
     LireLinks(0, true);
     for (int i = 1; i < CatalogueFiles.size(); ++i)
         LireLinks(i, false);

@@ -30,6 +30,8 @@ public:
 
     // Back to the single empty entry 0.
     void reset();
+    // Makes room for this many entries (loading a catalogue of known size).
+    void reserve(qsizetype entries);
 
     // Number of entries, entry 0 included.
     qsizetype size() const { return qsizetype(m_entries.size()); }
@@ -70,6 +72,10 @@ public:
 
 private:
     static constexpr std::uint32_t kWide = 0xffffffffu; // record kept as text, see m_wide
+    static constexpr std::uint32_t kNoId = 0xffffffffu;
+    static constexpr std::size_t kCategorySlot = 0;
+    static constexpr std::size_t kThirdFieldSlot = 1;
+    static constexpr std::size_t kPathSlots = 2; // path depth d uses slot kPathSlots + d
 
     struct Entry
     {
@@ -95,6 +101,7 @@ private:
     void storePath(Entry &e, QStringView path);
     void storeFields(Entry &e, QStringView record);
     std::uint32_t intern(QStringView component);
+    std::uint32_t internAt(std::size_t slot, QStringView component);
     // The component numbers of a folder key ("A/B/"), or false when a component was never seen.
     bool keyComponents(QStringView key, std::vector<std::uint32_t> &ids) const;
     bool idsStartWith(const Entry &e, const std::vector<std::uint32_t> &ids) const;
@@ -115,4 +122,5 @@ private:
     std::size_t m_livePathIds = 0;
     std::vector<QString> m_components;
     std::unordered_map<QString, std::uint32_t, Hash, std::equal_to<>> m_componentIds;
+    std::vector<std::uint32_t> m_recent; // last component interned, by slot
 };

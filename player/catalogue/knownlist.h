@@ -5,7 +5,7 @@
 #include <QStringView>
 
 #include <functional>
-#include <unordered_set>
+#include <unordered_map>
 
 // True when value equals one element of list: the text NUL + elements joined by NUL + NUL holds
 // NUL + value + NUL. (So a value holding NUL may match several neighbouring elements at once.)
@@ -35,7 +35,11 @@ private:
         size_t operator()(QStringView v) const noexcept { return qHash(v); }
     };
 
+    // Entry number of a value, or -1 when not a plain entry.
+    qsizetype find(QStringView value) const;
+
     QStringList m_items;
-    std::unordered_set<QString, Hash, std::equal_to<>> m_set;
+    std::unordered_map<QString, qsizetype, Hash, std::equal_to<>> m_numbers;
     bool m_hasNul = false; // an element holds NUL: membership needs the joined-text test
+    qsizetype m_last = -1; // entry met last: records mostly repeat the value just seen
 };

@@ -69,9 +69,16 @@ int InstrCount(QStringView StringToSearch, QStringView StringToFind)
 
 bool IsValidLine(QStringView line)
 {
-    if (isBlank(line))
-        return false;
-    return InstrCount(line, u"!") >= 3;
+    // Not blank, and at least three "!" (counted directly: this runs on every catalogue line).
+    int bangs = 0;
+    bool blank = true;
+    for (QChar c : line) {
+        if (c == u'!' && ++bangs >= 3)
+            return true;
+        if (c != u' ')
+            blank = false;
+    }
+    return !blank && bangs >= 3;
 }
 
 bool IsValidFieldText(QStringView text)

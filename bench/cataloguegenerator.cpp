@@ -1,0 +1,368 @@
+#include "cataloguegenerator.h"
+
+#include "codepage.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QStringView>
+
+#include <initializer_list>
+#include <iterator>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr qint64 kRecordsPerFile = 50000;
+constexpr quint64 kSeed = 0x4d6172766f6c69ull;
+
+// SplitMix64: small and fast, and unlike the std distributions it gives the same sequence with
+// every compiler and library, so a catalogue of a given size is the same file everywhere.
+class Random
+{
+public:
+    explicit Random(quint64 seed)
+        : m_state(seed)
+    {}
+
+    quint64 next()
+    {
+        quint64 z = (m_state += 0x9e3779b97f4a7c15ull);
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+        return z ^ (z >> 31);
+    }
+    // 0 .. n - 1 (the modulo bias is far below anything a benchmark could notice).
+    int below(int n) { return int(next() % quint64(n)); }
+    bool percent(int p) { return below(100) < p; }
+
+    template<std::size_t N>
+    QStringView pick(const QStringView (&list)[N])
+    {
+        return list[below(int(N))];
+    }
+
+private:
+    quint64 m_state;
+};
+
+// All names below are made up: common words put together, never a real person or recording.
+
+constexpr QStringView kFirstNames[] = {
+    u"سالم", u"ماجد", u"نبيل", u"طارق", u"حامد", u"عادل", u"فهد", u"رائد", u"وليد", u"باسل",
+};
+
+constexpr QStringView kFamilyNames[] = {
+    u"البحري", u"الجبلي", u"السهلي",   u"الرملي", u"النخلي",  u"الحجري",  u"القمري",
+    u"النجمي", u"الغيمي", u"الوردي",   u"الزهري", u"العنبري", u"المسكي",  u"اللؤلؤي",
+    u"الفضي",  u"الصخري", u"البستاني", u"الموجي", u"السحابي", u"الجدولي",
+};
+
+// Riwaya texts: "رواية <narrator> عن <teacher>", 5 x 4 = 20.
+constexpr QStringView kNarrators[] = {u"سهل", u"ورد", u"نور", u"فرج", u"صابر"};
+constexpr QStringView kTeachers[] = {u"الأمين", u"الهادي", u"الراشد", u"الصادق"};
+
+// Surah names: 19 x 6 = 114 distinct texts.
+constexpr QStringView kSurahNouns[] = {
+    u"الغيث",   u"البيان", u"الميزان", u"الرحمة",  u"الهدى",   u"السلام", u"البركة",
+    u"الصبر",   u"الشكر",  u"اليقين",  u"الإحسان", u"العدل",   u"الحكمة", u"النعمة",
+    u"الأمانة", u"الوفاء", u"التقوى",  u"الإيمان", u"الموعظة",
+};
+constexpr QStringView kSurahQualifiers[] = {u"الكبرى",  u"الصغرى",  u"الأولى",
+                                            u"الثانية", u"الثالثة", u"الرابعة"};
+
+constexpr QStringView kBooks[] = {
+    u"متن الطهارة",       u"أحكام الصلاة",     u"كتاب الصيام",   u"آداب المجالس",
+    u"الأربعين المختارة", u"رسالة في الأخلاق", u"منظومة الآداب", u"كتاب الزكاة",
+    u"مختصر السيرة",      u"أصول الإيمان",     u"قواعد الفقه",   u"كتاب البيوع",
+    u"الرقائق والزهد",    u"آداب طالب العلم",  u"كتاب الحج",     u"أحكام الأسرة",
+    u"شمائل الأخلاق",     u"مختصر التفسير",    u"كتاب الأذكار",  u"رسالة في التوحيد",
+};
+
+constexpr QStringView kTalkTopics[] = {
+    u"الصبر على البلاء", u"فضل العلم",    u"بر الوالدين",  u"حسن الخلق",     u"صلة الرحم",
+    u"التوبة والإنابة",  u"فضل الصدقة",   u"حفظ اللسان",   u"استقبال رمضان", u"الأمانة",
+    u"شكر النعمة",       u"محاسبة النفس", u"الرفق واللين", u"فضل الذكر",     u"الإحسان إلى الجار",
+};
+
+// Sections, each with its subsections (lessons may name a section, a section/subsection or none).
+struct Section
+{
+    QStringView name;
+    QStringView subsections[4];
+};
+constexpr Section kSections[] = {
+    {u"الفقه", {u"الطهارة", u"الصلاة", u"الصيام", u"المعاملات"}},
+    {u"العقيدة", {u"الإيمان", u"التوحيد", u"الأسماء والصفات", u"اليوم الآخر"}},
+    {u"التفسير", {u"تفسير موضوعي", u"تفسير تحليلي", u"علوم التفسير", u"أسباب النزول"}},
+    {u"الحديث", {u"شرح الأحاديث", u"مصطلح الحديث", u"الأربعينيات", u"الرجال"}},
+    {u"السيرة", {u"المرحلة المكية", u"المرحلة المدنية", u"الغزوات", u"الشمائل"}},
+    {u"الرقائق", {u"الزهد", u"التوبة", u"الموت وما بعده", u"أعمال القلوب"}},
+    {u"الأخلاق", {u"الآداب", u"المعاملة", u"الأسرة", u"المجتمع"}},
+    {u"الخطب المنبرية", {u"المناسبات", u"الأعياد", u"رمضان", u"الجمعة"}},
+};
+
+constexpr QStringView kOtherCategories[] = {u"أدعية", u"أناشيد", u"أذكار", u"قصص وعبر",
+                                            u"محاضرات عامة"};
+constexpr QStringView kOtherKinds[] = {u"دعاء", u"نشيد", u"ورد", u"قصة", u"كلمة"};
+constexpr QStringView kOtherGroups[] = {
+    u"أدعية مأثورة", u"أذكار الصباح والمساء", u"مناسبات", u"للأطفال",      u"مختارات",
+    u"منوعات",       u"إصدارات قديمة",        u"حفلات",   u"برامج إذاعية", u"سلسلة قصصية",
+};
+
+const QString kQuranCategory = u"القرآن الكريم"_s;
+const QString kLessonCategory = u"الدروس والخطب"_s;
+const QString kLinkBase = u"https://audio.example.org/"_s;
+
+// Appends every part to text (Qt 6.4 has no operator+ for QStringView).
+void appendAll(QString &text, std::initializer_list<QStringView> parts)
+{
+    for (QStringView part : parts)
+        text.append(part);
+}
+
+QString joined(std::initializer_list<QStringView> parts)
+{
+    QString text;
+    appendAll(text, parts);
+    return text;
+}
+
+QString threeDigits(int n)
+{
+    return QString::number(n).rightJustified(3, u'0');
+}
+
+// "<first> بن <father> <family>": n below 200 gives distinct names (first and family differ).
+QString personName(int n)
+{
+    const int first = n % 10;
+    const int family = (n / 10) % int(std::size(kFamilyNames));
+    const int father = (n * 3 + 1) % 10;
+    return joined({kFirstNames[first], u" بن ", kFirstNames[father], u" ", kFamilyNames[family]});
+}
+
+// 300 reciters: 100 names, each three times with a number.
+QString reciterName(int r)
+{
+    return joined({personName(r % 100), u" ", QString::number(r / 100 + 1)});
+}
+
+QString riwayaName(int w)
+{
+    return joined({u"رواية ", kNarrators[w % 5], u" عن ", kTeachers[w / 5]});
+}
+
+QString surahName(int s)
+{
+    return joined({kSurahNouns[s % 19], u" ", kSurahQualifiers[s / 19]});
+}
+
+// Collects the lines of one kind of record and writes them into numbered files of at most
+// kRecordsPerFile records each (quran_001.txt, quran_002.txt, ...).
+class FileWriter
+{
+public:
+    FileWriter(const QString &folder, const QString &prefix, GeneratedCatalogue &totals)
+        : m_folder(folder)
+        , m_prefix(prefix)
+        , m_totals(totals)
+    {}
+
+    bool add(QStringView line)
+    {
+        // Every name above is meant to fit the code page; a slip would silently become '?'.
+        QByteArray bytes;
+        if (!CodePage::tryEncode(line, bytes)) {
+            m_error = joined({u"a generated line does not fit windows-1256: ", line});
+            return false;
+        }
+        m_buffer.append(bytes);
+        m_buffer.append("\r\n", 2);
+        if (++m_inFile == kRecordsPerFile)
+            return flush();
+        return true;
+    }
+
+    bool flush()
+    {
+        if (m_inFile == 0)
+            return true;
+        const QString path =
+            m_folder + u'/' + m_prefix + u'_' + threeDigits(++m_fileNumber) + u".txt"_s;
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(m_buffer) != m_buffer.size() || !file.flush()) {
+            m_error = u"cannot write "_s + path + u": "_s + file.errorString();
+            return false;
+        }
+        m_totals.records += m_inFile;
+        m_totals.bytes += m_buffer.size();
+        ++m_totals.files;
+        m_buffer.clear();
+        m_inFile = 0;
+        return true;
+    }
+
+    const QString &error() const { return m_error; }
+
+private:
+    QString m_folder;
+    QString m_prefix;
+    GeneratedCatalogue &m_totals;
+    QByteArray m_buffer;
+    qint64 m_inFile = 0;
+    int m_fileNumber = 0;
+    QString m_error;
+};
+
+// A reciter's recordings come as albums: a whole reading of the Quran surah after surah, or a part
+// of one. Most reciters keep to one riwaya.
+bool writeQuran(FileWriter &out, Random &random, qint64 count)
+{
+    QString line;
+    qint64 written = 0;
+    for (int album = 1; written < count; ++album) {
+        const int reciter = random.below(300);
+        const int riwaya = random.percent(70) ? reciter % 20 : random.below(20);
+        int first = 0;
+        int last = 113;
+        if (random.percent(30)) {
+            first = random.below(114);
+            last = first + random.below(114 - first);
+        }
+        const bool withRealMedia = random.percent(20);
+        const QString reciterText = reciterName(reciter);
+        const QString riwayaText = riwayaName(riwaya);
+        const QString albumLink = kLinkBase + u"q/"_s + QString::number(album) + u'/';
+        for (int s = first; s <= last && written < count; ++s, ++written) {
+            const QString number = threeDigits(s + 1);
+            line.clear();
+            appendAll(line, {kQuranCategory, u"!", reciterText, u"/", number, u" سورة ",
+                             surahName(s), u"!", riwayaText, u"!", albumLink, number, u".mp3"});
+            if (withRealMedia)
+                appendAll(line, {u"!", albumLink, number, u".rm"});
+            if (!out.add(line))
+                return false;
+        }
+    }
+    return true;
+}
+
+QString sectionField(Random &random)
+{
+    const Section &section = kSections[random.below(int(std::size(kSections)))];
+    const int kind = random.below(100);
+    if (kind < 25)
+        return u"none"_s;
+    if (kind < 60)
+        return section.name.toString();
+    return joined({section.name, u"/", section.subsections[random.below(4)]});
+}
+
+// Lessons come as series (sheikh/series/lesson, one section for the whole series) or as single
+// talks straight under their sheikh (sheikh/title).
+bool writeLessons(FileWriter &out, Random &random, qint64 count)
+{
+    QString line;
+    qint64 written = 0;
+    for (int block = 1; written < count; ++block) {
+        const QString sheikh = u"الشيخ "_s + personName(random.below(200));
+        const QString blockLink = kLinkBase + u"d/"_s + QString::number(block) + u'/';
+        if (random.percent(75)) {
+            const QString series = joined({u"شرح ", random.pick(kBooks)});
+            const QString section = sectionField(random);
+            const int lessons = 5 + random.below(56);
+            for (int k = 1; k <= lessons && written < count; ++k, ++written) {
+                line.clear();
+                appendAll(line, {kLessonCategory, u"!", sheikh, u"/", series, u"/الدرس ",
+                                 QString::number(k), u"!", section, u"!", blockLink,
+                                 QString::number(k), u".mp3"});
+                if (!out.add(line))
+                    return false;
+            }
+        } else {
+            const int talks = 1 + random.below(10);
+            for (int k = 1; k <= talks && written < count; ++k, ++written) {
+                line.clear();
+                const QStringView topic = random.pick(kTalkTopics);
+                const QString number = QString::number(1 + random.below(40));
+                const QString section = sectionField(random);
+                appendAll(line, {kLessonCategory, u"!", sheikh, u"/خطبة: ", topic, u" ", number,
+                                 u"!", section, u"!", blockLink, QString::number(k), u".mp3"});
+                if (!out.add(line))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Other categories: a bare title with no group, or owner/title in a group.
+bool writeOthers(FileWriter &out, Random &random, qint64 count)
+{
+    QString line;
+    for (qint64 n = 1; n <= count; ++n) {
+        const int category = random.below(int(std::size(kOtherCategories)));
+        const QStringView topic = random.pick(kTalkTopics);
+        const QString title = joined(
+            {kOtherKinds[category], u" ", topic, u" ", QString::number(1 + random.below(500))});
+        const QString link = kLinkBase + u"o/"_s + QString::number(n) + u".mp3"_s;
+        line.clear();
+        appendAll(line, {kOtherCategories[category], u"!"});
+        if (random.percent(50)) {
+            appendAll(line, {title, u"!none!", link});
+        } else {
+            const QString owner = personName(random.below(120));
+            const QStringView group = random.pick(kOtherGroups);
+            appendAll(line, {u"المنشد ", owner, u"/", title, u"!", group, u"!", link});
+        }
+        if (!out.add(line))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue *result,
+                       QString *error)
+{
+    const auto fail = [error](const QString &message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    if (!QDir().mkpath(folder))
+        return fail(u"cannot create "_s + folder);
+
+    GeneratedCatalogue totals;
+    const qint64 quran = records * 70 / 100;
+    const qint64 lessons = records * 20 / 100;
+    const qint64 others = records - quran - lessons;
+
+    // One generator per kind, so that the Quran part of a catalogue does not change when the
+    // share of the other kinds does.
+    struct Part
+    {
+        QString prefix;
+        qint64 count;
+        quint64 seed;
+        bool (*write)(FileWriter &, Random &, qint64);
+    };
+    const Part parts[] = {
+        {u"quran"_s, quran, kSeed, writeQuran},
+        {u"lessons"_s, lessons, kSeed + 1, writeLessons},
+        {u"other"_s, others, kSeed + 2, writeOthers},
+    };
+    for (const Part &part : parts) {
+        FileWriter out(folder, part.prefix, totals);
+        Random random(part.seed);
+        if (!part.write(out, random, part.count) || !out.flush())
+            return fail(out.error());
+    }
+    if (result)
+        *result = totals;
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// What a generated catalogue came to.
+struct GeneratedCatalogue
+{
+    qint64 records = 0;
+    qint64 bytes = 0;
+    int files = 0;
+};
+
+// Writes a made-up but realistic catalogue of `records` records into `folder` (created when
+// missing), as windows-1256 files with CR LF line ends, at most 50,000 records a file. About 70% of
+// the records are Quran recordings (20 riwayat, 300 reciters, 114 surahs, recorded surah after
+// surah as a reciter's albums), 20% lessons and sermons (series of lessons under a section, and
+// single talks), and 10% other categories. A line is about 120 bytes on average. The same arguments
+// always give the same bytes. Returns false, with a message in *error, when a file cannot be
+// written.
+bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue *result = nullptr,
+                       QString *error = nullptr);
