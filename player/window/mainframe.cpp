@@ -1,22 +1,30 @@
 #include "mainframe.h"
 
+#include "audiocontrol.h"
+#include "audioplayer.h"
 #include "cataloguetree.h"
 #include "codepage.h"
 #include "general.h"
 #include "keyedtree.h"
+#include "mpvplayer.h"
+#include "playback.h"
 #include "settingsfile.h"
 #include "widgets.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -50,10 +58,13 @@ const QString &MainFrame::caption()
     return text;
 }
 
-MainFrame::MainFrame(const QString &folder, QWidget *parent)
+MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent)
     : QMainWindow(parent)
     , appFolder(folder)
+    , m_player(player ? player : new MpvPlayer(folder))
+    , m_recent(folder + u"/last.txt"_s)
 {
+    m_player->setParent(this);
     setObjectName(u"mainframe"_s);
     setWindowTitle(caption());
     createControls();
@@ -66,10 +77,61 @@ MainFrame::MainFrame(const QString &folder, QWidget *parent)
     };
     connect(&m_catalogue, &Catalogue::riwayaAdded, this, &MainFrame::addRiwayaItem);
 
+    m_menus = new MenuForm(this);
+    // Popup items whose features come later stay disabled until then.
+    for (const QString &name :
+         {u"mnuAdd2Fav"_s, u"mnuAdd2Playlist"_s, u"mnuPlayNext"_s, u"mnuDMP3"_s, u"mnuDRM"_s,
+          u"mnuSaveMP3"_s, u"mnuSaveRM"_s, u"mnumodify"_s, u"mnudelete"_s, u"mnuAddNew2Dir"_s,
+          u"mnusearch2"_s, u"mnuDelDir"_s, u"mnuMoveup"_s, u"mnuMoveDown"_s,
+          u"mnuCopyLinkMP3Tray"_s, u"mnuCopyLinkRMTray"_s, u"mnuSaveMP3Tray"_s, u"mnuSaveRMTray"_s,
+          u"mnuPlayNextTray"_s})
+        m_menus->setAvailable(name, false);
+
+    m_playback = new Playback(*m_player, *m_keyedTree, m_recent, this);
+    connect(m_playback, &Playback::titleChanged, this, [this](const QString &title) {
+        setTitleText(title);
+        AdjustTitleLines();
+        updateTrayTip();
+    });
+    connect(m_playback, &Playback::linkChanged, RealAudio, &QWidget::setToolTip);
+    connect(m_playback, &Playback::saveItemsChanged, this, &MainFrame::syncSaveItems);
+    connect(m_playback, &Playback::recentChanged, this, &MainFrame::FillRecentMenu);
+    connect(m_playback, &Playback::pauseCaptionChanged, this,
+            [this](const QString &text) { m_menus->item(u"mnuPause"_s)->setText(text); });
+
+    const auto onItem = [this](const QString &name, auto handler) {
+        connect(m_menus->item(name), &QAction::triggered, this, handler);
+    };
+    onItem(u"mnulisten"_s, &MainFrame::mnulisten_Click);
+    onItem(u"mnulistenrm"_s, &MainFrame::mnulisten_RM);
+    onItem(u"mnuCollapseall"_s, &MainFrame::mnuCollapseall_Click);
+    onItem(u"mnucollapsenode"_s, &MainFrame::mnucollapsenode_Click);
+    onItem(u"mnuShow"_s, &MainFrame::mnuShow_Click);
+    onItem(u"mnuExit"_s, &MainFrame::mnuExit_Click);
+    connect(m_menus->item(u"mnuPause"_s), &QAction::triggered, m_playback, &Playback::pauseToggle);
+    connect(m_menus->item(u"mnuStop"_s), &QAction::triggered, m_playback, &Playback::stop);
+    connect(m_menus->mnuTray(), &QMenu::aboutToShow, this, [this] {
+        const LinkPair played = PlayedNode().isEmpty() ? LinkPair() : ExtractLinks(PlayedNode());
+        m_menus->PrepareTrayMenu(menuState(), played);
+    });
+
     Form_Load();
 }
 
-MainFrame::~MainFrame() = default;
+MainFrame::~MainFrame()
+{
+    delete m_trayIcon;
+}
+
+QString MainFrame::PlayedNode() const
+{
+    return m_playback->PlayedNode;
+}
+
+QString MainFrame::CurrentTitle() const
+{
+    return m_playback->CurrentTitle;
+}
 
 int MainFrame::QuranSort() const
 {
@@ -145,10 +207,12 @@ void MainFrame::createControls()
     TreeView1->setGeometry(kTree);
     TreeView1->setUniformRowHeights(true);
     TreeView1->header()->setStretchLastSection(true);
+    TreeView1->setContextMenuPolicy(Qt::NoContextMenu);
+    TreeView1->viewport()->installEventFilter(this);
+    TreeView1->installEventFilter(this);
 
-    RealAudio = new QFrame(m_inner);
+    RealAudio = new AudioControl(m_player, m_inner);
     RealAudio->setObjectName(u"RealAudio"_s);
-    RealAudio->setFrameShape(QFrame::StyledPanel);
     RealAudio->setGeometry(kRealAudio);
 
     // The search button rests under the tree while the search bar is closed.
@@ -198,11 +262,12 @@ void MainFrame::createMenus()
     addSeparator(file, u"sspp"_s);
     connect(addItem(file, u"Exit"_s, u"خروج"_s), &QAction::triggered, this, &MainFrame::Exit_Click);
 
-    QMenu *last = bar->addMenu(u"المحفوظات"_s);
-    last->setObjectName(u"Last"_s);
-    addItem(last, u"mnudeletelasts"_s, u"حذف جميع المحفوظات"_s, false);
-    addSeparator(last, u"separ"_s);
-    addItem(last, u"LastItems_0"_s, u"....."_s, false);
+    m_lastMenu = bar->addMenu(u"المحفوظات"_s);
+    m_lastMenu->setObjectName(u"Last"_s);
+    m_mnudeletelasts = addItem(m_lastMenu, u"mnudeletelasts"_s, u"حذف جميع المحفوظات"_s);
+    connect(m_mnudeletelasts, &QAction::triggered, this, &MainFrame::mnudeletelasts_Click);
+    m_separ = addSeparator(m_lastMenu, u"separ"_s);
+    m_LastItems.append(addItem(m_lastMenu, u"LastItems_0"_s, u"....."_s));
 
     QMenu *tools = bar->addMenu(u"أدوات"_s);
     tools->setObjectName(u"Tools"_s);
@@ -229,6 +294,7 @@ void MainFrame::createMenus()
     addItem(tools, u"mUpdate"_s, u"تحديث البرنامج"_s, false);
     addItem(tools, u"IntOptions"_s, u"إعدادات الإنترنت"_s, false);
     addSeparator(tools, u"seo5"_s);
+    connect(tools, &QMenu::aboutToShow, this, &MainFrame::updateTrayChoice);
     QMenu *minimise = tools->addMenu(u"تصغير النافذة"_s);
     minimise->setObjectName(u"mnumin"_s);
     addArrayItem(minimise, m_mnuMintoTray, u"mnuMintoTray"_s, u"إلى علبة النظام"_s,
@@ -246,7 +312,7 @@ void MainFrame::Form_Load()
     SetMenuColor(Qt::white, true);
     SaveMP3->setEnabled(false);
     SaveRM->setEnabled(false);
-    CurrentTitle = kBasmala;
+    m_playback->CurrentTitle = kBasmala;
     setTitleText(kBasmala + u'\n');
 
     m_catalogue.paths().resetLists();
@@ -261,7 +327,9 @@ void MainFrame::Form_Load()
     LoadSettings();
     SetRightToLeftLayout(TreeView1);
     BuildTree();
+    FillRecentMenu();
     CheckRiwayaMenu();
+    updateTrayChoice();
 
     // The search bar starts closed: only the search button, under the tree.
     const int top = LTitle->y() + LTitle->height() + 5;
@@ -337,13 +405,16 @@ bool MainFrame::applySetting(int line, const QString &text)
     case SoundFormatLine:
         // Any number is kept (and written back); only 0 and 1 have a menu item to tick.
         SoundFormat = v;
+        m_playback->SoundFormat = v;
         checkOnly(m_Foption, v);
         break;
     case MaxLignesLine:
         MaxLignes = v;
+        m_recent.MaxLignes = v;
         break;
     case MaxTitleLenLine:
         MaxTitleLen = v;
+        m_recent.MaxTitleLen = v;
         break;
     case TopLine:
         m_readTwips[Top] = v;
@@ -383,9 +454,12 @@ void MainFrame::applyDefaultSettings()
     m_catalogue.paths().DourousSort = 0;
     checkOnly(m_DSort, 0);
     SoundFormat = 0;
+    m_playback->SoundFormat = 0;
     checkOnly(m_Foption, 0);
     MaxLignes = 25;
+    m_recent.MaxLignes = 25;
     MaxTitleLen = 100;
+    m_recent.MaxTitleLen = 100;
     // Centred with the size the window has now, then given the default size.
     const QRect screenArea = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
     move((screenArea.width() - width()) / 2, (screenArea.height() - height()) / 2);
@@ -470,6 +544,7 @@ void MainFrame::Foption_Click(int index)
 {
     checkOnly(m_Foption, index);
     SoundFormat = index;
+    m_playback->SoundFormat = index;
 }
 
 void MainFrame::Riwaya_Click(int index)
@@ -527,11 +602,10 @@ void MainFrame::Exit_Click()
 
 void MainFrame::markPlayedNode()
 {
-    // Nothing plays yet; the player's state is "stopped" until playback exists.
-    const int playState = 0;
-    if (PlayedNode.isEmpty() || playState == 0)
+    // Expansion may just have created the playing tape's node: mark it at once.
+    if (PlayedNode().isEmpty() || m_player->PlayState() == 0)
         return;
-    if (KeyedTree::Node node = m_keyedTree->item(PlayedNode))
+    if (KeyedTree::Node node = m_keyedTree->item(PlayedNode()))
         m_keyedTree->setImage(node, u"sound"_s);
 }
 
@@ -567,6 +641,25 @@ bool MainFrame::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_inner && event->type() == QEvent::Resize)
         Form_Resize();
+    if (!TreeView1)
+        return QMainWindow::eventFilter(watched, event); // still being built
+    if (watched == TreeView1->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress)
+            treeMousePressed(static_cast<QMouseEvent *>(event));
+        else if (event->type() == QEvent::MouseButtonRelease && SourceNode)
+            TreeView1->setCurrentItem(SourceNode);
+    }
+    if (watched == TreeView1 && event->type() == QEvent::KeyPress) {
+        // Keyboard users play the selected tape with Return or Enter, as a left click does.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        KeyedTree::Node node = TreeView1->currentItem();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && CatalogueTree::NodeKind(node) == 2) {
+            SourceNode = node;
+            SourceType = 2;
+            m_playback->playClickedTape(node);
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -579,8 +672,13 @@ void MainFrame::changeEvent(QEvent *event)
 
 void MainFrame::Form_Resize()
 {
-    if (windowState() & Qt::WindowMinimized)
-        return; // the layout and the remembered state stay as they were
+    if (windowState() & Qt::WindowMinimized) {
+        // To the tray when the user chose so and a tray exists; otherwise to the taskbar, so the
+        // window can always be found again. The layout and the remembered state stay.
+        if (m_mnuMintoTray[0]->isChecked() && trayAvailable() && !m_trayIcon)
+            QMetaObject::invokeMethod(this, &MainFrame::ShowinTray, Qt::QueuedConnection);
+        return;
+    }
 
     const int innerWidth = m_inner->width();
     const int innerHeight = m_inner->height();
@@ -596,7 +694,7 @@ void MainFrame::Form_Resize()
                            TreeView1->width(), RealAudio->height());
 
     LTitle->setGeometry(TreeView1->x(), LTitle->y(), TreeView1->width(), LTitle->height());
-    setTitleText(CurrentTitle);
+    setTitleText(CurrentTitle());
     AdjustTitleLines();
 
     Line1->setGeometry(0, Line1->y(), innerWidth, Line1->height());
@@ -631,8 +729,210 @@ void MainFrame::closeEvent(QCloseEvent *event)
             event->ignore();
             return;
         }
+        m_player->StopPlay();
+        if (isHidden() && m_trayIcon)
+            mnuShow_Click();
         SaveSettings();
+        DeleteFromTray();
         m_unloaded = true;
     }
     event->accept();
+}
+
+// ---- tree mouse and popup -------------------------------------------------------------------
+
+void MainFrame::treeMousePressed(QMouseEvent *event)
+{
+    SourceNode = TreeView1->itemAt(event->position().toPoint());
+    SourceType = CatalogueTree::NodeKind(SourceNode);
+    if (SourceNode)
+        TreeView1->setCurrentItem(SourceNode);
+
+    if (event->button() == Qt::RightButton) {
+        if (SourceType == 2) {
+            PopupLinks = ExtractLinks(KeyedTree::key(SourceNode));
+            m_menus->enableForLinks(PopupLinks);
+        }
+        ShowTreePopup();
+    } else if (event->button() == Qt::LeftButton && SourceType == 2) {
+        // Clicks on the expander of a folder are the view's; a tape has none.
+        m_playback->playClickedTape(SourceNode);
+    }
+}
+
+MenuForm::State MainFrame::menuState() const
+{
+    MenuForm::State state;
+    state.source = SourceNode;
+    state.playState = m_player->PlayState();
+    state.playedNode = PlayedNode();
+    state.clipText = m_player->ClipText();
+    state.queueNode = m_keyedTree->item(u"قائمة الانتظار"_s);
+    return state;
+}
+
+void MainFrame::ShowTreePopup()
+{
+    m_menus->prepareTreePopup(menuState());
+    m_menus->mnupopup()->popup(QCursor::pos());
+}
+
+void MainFrame::mnulisten_Click()
+{
+    m_playback->listen(SourceNode, Playback::Mp3);
+}
+
+void MainFrame::mnulisten_RM()
+{
+    m_playback->listen(SourceNode, Playback::Rm);
+}
+
+void MainFrame::mnuCollapseall_Click()
+{
+    m_catalogueTree->CollapseAll();
+}
+
+void MainFrame::mnucollapsenode_Click()
+{
+    m_catalogueTree->CollapseSubtree(TreeView1->currentItem());
+}
+
+void MainFrame::syncSaveItems()
+{
+    SaveMP3->setEnabled(m_playback->SaveMP3Enabled);
+    SaveRM->setEnabled(m_playback->SaveRMEnabled);
+}
+
+// ---- recently played ------------------------------------------------------------------------
+
+void MainFrame::ClearRecentMenu()
+{
+    m_LastItems[0]->setVisible(true);
+    while (m_LastItems.size() > 1)
+        delete m_LastItems.takeLast();
+}
+
+void MainFrame::FillRecentMenu()
+{
+    if (!m_recent.exists()) {
+        ClearRecentMenu();
+        m_LastItems[0]->setVisible(false);
+        m_separ->setVisible(false);
+        m_mnudeletelasts->setEnabled(false);
+        return;
+    }
+    ClearRecentMenu();
+    m_recent.reload();
+    const QStringList &lines = m_recent.RecentLines();
+    for (int n = 1; n <= lines.size(); ++n) {
+        QAction *item =
+            addItem(m_lastMenu, u"LastItems_%1"_s.arg(n), m_recent.caption(lines[n - 1]));
+        connect(item, &QAction::triggered, this, [this, n] { LastItems_Click(n); });
+        m_LastItems.append(item);
+    }
+    const bool any = !lines.isEmpty();
+    m_LastItems[0]->setVisible(false);
+    m_separ->setVisible(any);
+    m_mnudeletelasts->setEnabled(any);
+}
+
+void MainFrame::LastItems_Click(int index)
+{
+    const QStringList &lines = m_recent.RecentLines();
+    if (index < 1 || index > lines.size())
+        return;
+    const QString line = lines[index - 1];
+    m_playback->replayRecent(line);
+}
+
+void MainFrame::mnudeletelasts_Click()
+{
+    m_recent.clear();
+    ClearRecentMenu();
+    m_LastItems[0]->setVisible(false);
+    m_separ->setVisible(false);
+    m_mnudeletelasts->setEnabled(false);
+}
+
+// ---- tray -----------------------------------------------------------------------------------
+
+bool MainFrame::trayAvailable()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void MainFrame::updateTrayChoice()
+{
+    // Without a tray the choice cannot be honoured: grey it out (minimising then goes to the
+    // taskbar).
+    m_mnuMintoTray[0]->setEnabled(trayAvailable());
+}
+
+void MainFrame::ShowinTray()
+{
+    if (!trayAvailable())
+        return; // never hide a window that could not be found again
+    TrayTip = u"Marvoli"_s;
+    if (!m_trayIcon) {
+        m_trayIcon =
+            new QSystemTrayIcon(windowIcon().isNull() ? KeyedTree::icon(u"sound"_s) : windowIcon());
+        m_trayIcon->setObjectName(u"TrayIcon"_s);
+        m_trayIcon->setContextMenu(m_menus->mnuTray());
+        connect(m_trayIcon, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) { trayActivated(reason); });
+    }
+    m_trayIcon->setToolTip(TrayTip);
+    m_trayIcon->show();
+    updateTrayTip();
+    if (!(windowState() & Qt::WindowMinimized))
+        setWindowState(windowState() | Qt::WindowMinimized);
+    hide();
+}
+
+void MainFrame::DeleteFromTray()
+{
+    if (!m_trayIcon)
+        return;
+    m_trayIcon->hide();
+    m_trayIcon->deleteLater();
+    m_trayIcon = nullptr;
+}
+
+void MainFrame::updateTrayTip()
+{
+    if (!m_trayIcon)
+        return;
+    // The playing title on one line. The tip held 64 characters with its closing zero.
+    QString tip = LTitle->toPlainText();
+    tip.replace(u"\r\n"_s, u" "_s).replace(u'\n', u' ');
+    TrayTip = tip.left(63);
+    m_trayIcon->setToolTip(TrayTip);
+}
+
+void MainFrame::trayActivated(int reason)
+{
+    if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger) {
+        // The state from before the minimise (showing the window updates LastWindowState).
+        const int state = LastWindowState;
+        if (state == 2)
+            showMaximized();
+        else
+            showNormal();
+        raise();
+        activateWindow();
+        DeleteFromTray();
+    }
+}
+
+void MainFrame::mnuShow_Click()
+{
+    showNormal();
+    raise();
+    activateWindow();
+    DeleteFromTray();
+}
+
+void MainFrame::mnuExit_Click()
+{
+    UnloadAllWindows(false);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
 #include "catalogue.h"
+#include "keyedtree.h"
+#include "menuform.h"
+#include "recentlist.h"
+#include "taperecord.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -8,11 +12,16 @@
 
 #include <optional>
 
+class AudioControl;
+class AudioPlayer;
 class CatalogueTree;
-class KeyedTree;
+class MenuForm;
+class Playback;
 class QAction;
+class QSystemTrayIcon;
 class QFrame;
 class QMenu;
+class QMouseEvent;
 class QPushButton;
 class QRadioButton;
 class QLineEdit;
@@ -26,8 +35,10 @@ class MainFrame : public QMainWindow
     Q_OBJECT
 
 public:
-    // appFolder holds DB/, config.ini and last.txt.
-    explicit MainFrame(const QString &appFolder, QWidget *parent = nullptr);
+    // appFolder holds DB/, config.ini and last.txt. player is the audio player to use (the
+    // window takes it over); without one the window makes the real one.
+    explicit MainFrame(const QString &appFolder, AudioPlayer *player = nullptr,
+                       QWidget *parent = nullptr);
     ~MainFrame() override;
 
     static const QString &caption();
@@ -46,14 +57,28 @@ public:
     int MaxTitleLen = 100;
     int TitleLineCount = 0;
     int LastWindowState = 0;
-    QString CurrentTitle;
-    QString PlayedNode;
+
+    // The node under the mouse at the last press in the tree, its kind, and the links of the tape
+    // the popup was last opened on.
+    KeyedTree::Node SourceNode = nullptr;
+    int SourceType = 0;
+    LinkPair PopupLinks;
+    // The tray icon's tooltip.
+    QString TrayTip;
 
     int QuranSort() const;
     int DourousSort() const;
     QString RiwayaFilter() const;
 
+    QString PlayedNode() const;
+    QString CurrentTitle() const;
+
     Catalogue &catalogue() { return m_catalogue; }
+    AudioPlayer &player() { return *m_player; }
+    Playback &playback() { return *m_playback; }
+    MenuForm &menuForm() { return *m_menus; }
+    RecentList &recentList() { return m_recent; }
+    QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
     CatalogueTree &catalogueTree() { return *m_catalogueTree; }
     KeyedTree &tree() { return *m_keyedTree; }
 
@@ -64,6 +89,23 @@ public:
     void Riwaya_Click(int index);
     void mnuMintoTray_Click(int index);
     void Exit_Click();
+    void LastItems_Click(int index);
+    void mnudeletelasts_Click();
+    void mnulisten_Click();
+    void mnulisten_RM();
+    void mnuCollapseall_Click();
+    void mnucollapsenode_Click();
+
+    void FillRecentMenu();
+    void ClearRecentMenu();
+
+    // Tray.
+    void ShowinTray();
+    void DeleteFromTray();
+    void mnuShow_Click();
+    void mnuExit_Click();
+    // Whether a tray exists to minimise into right now.
+    static bool trayAvailable();
 
     void AdjustTitleLines();
     QString titleText() const;
@@ -92,18 +134,34 @@ private:
     void addRiwayaItem(qsizetype n, const QString &riwaya);
     void Form_Resize();
     void markPlayedNode();
+    void treeMousePressed(QMouseEvent *event);
+    void ShowTreePopup();
+    MenuForm::State menuState() const;
+    void trayActivated(int reason);
+    void updateTrayTip();
+    void syncSaveItems();
+    void updateTrayChoice();
     void setTitleText(const QString &text);
 
     static void checkOnly(const QList<QAction *> &items, int index);
 
     Catalogue m_catalogue;
+    AudioPlayer *m_player = nullptr;
+    RecentList m_recent;
+    Playback *m_playback = nullptr;
+    MenuForm *m_menus = nullptr;
+    QSystemTrayIcon *m_trayIcon = nullptr;
+    QMenu *m_lastMenu = nullptr;
+    QAction *m_separ = nullptr;
+    QAction *m_mnudeletelasts = nullptr;
+    QList<QAction *> m_LastItems;
     KeyedTree *m_keyedTree = nullptr;
     CatalogueTree *m_catalogueTree = nullptr;
 
     QWidget *m_inner = nullptr;
     QTextEdit *LTitle = nullptr;
     QTreeWidget *TreeView1 = nullptr;
-    QFrame *RealAudio = nullptr;
+    AudioControl *RealAudio = nullptr;
     QFrame *Line1 = nullptr;
     QPushButton *CHide = nullptr;
     QPushButton *CSearch = nullptr;

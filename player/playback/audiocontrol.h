@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QWidget>
+
+class AudioPlayer;
+class QLabel;
+class QSlider;
+class QToolButton;
+
+// The player's on-screen control: play/pause and stop, the clip's position and length, volume and
+// a line for the reason a clip could not be played. It only calls the AudioPlayer interface; the
+// player stays owned by whoever created it and must outlive the control.
+//
+// In a right-to-left window the row reads from the right: buttons, elapsed time, the (mirrored)
+// position slider, the clip's length.
+class AudioControl : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit AudioControl(AudioPlayer *player, QWidget *parent = nullptr);
+
+    // "m:ss", or "h:mm:ss" from one hour on.
+    static QString formatTime(qint64 ms);
+
+    QSize sizeHint() const override;
+
+private:
+    void showState(int state);
+    void showPosition(qint64 position, qint64 length);
+    void showFailure(const QString &message);
+    void setStatus(const QString &text, bool failure);
+    void togglePlay();
+    void seekTo(int ms);
+
+    AudioPlayer *m_player;
+    QToolButton *m_playButton;
+    QToolButton *m_stopButton;
+    QSlider *m_positionSlider;
+    QLabel *m_elapsedLabel;
+    QLabel *m_lengthLabel;
+    QSlider *m_volumeSlider;
+    QLabel *m_statusLabel;
+    bool m_showingFailure = false;
+};

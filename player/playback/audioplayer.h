@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// The audio player component as the rest of the program sees it: one clip at a time, chosen by
+// its link, started, paused and stopped, with its play state and two events. The program never
+// talks to an audio library directly; MpvPlayer is the real implementation, tests may add doubles.
+class AudioPlayer : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Play states, as PlayState() reports them and StateChanged() carries them.
+    enum State
+    {
+        Stopped = 0,   // nothing playing (also before any clip was loaded)
+        Opening = 1,   // connecting to the link, reading its header
+        Buffering = 2, // waiting for data
+        Playing = 3,
+        Paused = 4,
+    };
+
+    using QObject::QObject;
+
+    // The link of the clip last loaded, exactly as it was given. Writing a link selects that clip
+    // for the next StartPlay(); writing "" unloads the clip.
+    virtual QString ClipSource() const = 0;
+    virtual void setClipSource(const QString &link) = 0;
+    // Selects a clip for the next StartPlay().
+    virtual void LoadClip(const QString &link) = 0;
+    // Starts the selected clip from its beginning, or resumes a paused one.
+    virtual void StartPlay() = 0;
+    virtual void PausePlay() = 0;
+    // Stops; PlayState() then reads Stopped.
+    virtual void StopPlay() = 0;
+    virtual int PlayState() const = 0;
+    // Empty exactly when no clip is loaded.
+    virtual QString ClipText() const = 0;
+
+    // For the player's own control: position and length in milliseconds, seeking and volume.
+    virtual qint64 position() const = 0;
+    virtual qint64 length() const = 0;
+    virtual void seek(qint64 ms) = 0;
+    virtual int volume() const = 0;
+    virtual void setVolume(int percent) = 0;
+    // Why the last clip could not be played, in Arabic; empty when it played or is playing.
+    virtual QString errorText() const = 0;
+
+Q_SIGNALS:
+    // Raised repeatedly while a clip plays, in milliseconds. At the end of a clip one last event
+    // has position == length while the state is still Playing; Stopped follows.
+    void PositionChanged(qint64 position, qint64 length);
+    void StateChanged(int state);
+    // The clip could not be opened or played (not found, refused, no network, unknown format).
+    // The state is Stopped afterwards; message is errorText().
+    void failed(const QString &message);
+};

@@ -1,0 +1,574 @@
+#include "mpvplayer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <mpv/client.h>
+
+#include <clocale>
+#include <utility>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// reply_userdata of the observed properties and of the unload hook.
+enum Observed : quint64
+{
+    TimePos = 1,
+    Duration,
+    Pause,
+    PausedForCache,
+    MediaTitle,
+    UnloadHook,
+};
+
+bool isUrl(const QString &link)
+{
+    return link.contains(u"://"_s);
+}
+
+} // namespace
+
+MpvPlayer::MpvPlayer(QString baseFolder, QStringList extraOptions, QObject *parent)
+    : AudioPlayer(parent)
+    , m_baseFolder(std::move(baseFolder))
+{
+    // libmpv refuses to start unless LC_NUMERIC is "C" (it reads and writes numbers through the C
+    // library), and QApplication has set every category from the environment, ar_EG.UTF-8 or
+    // C.UTF-8 alike. Qt's own number conversions never consult LC_NUMERIC, so putting it back to
+    // "C" costs the rest of the program nothing.
+    std::setlocale(LC_NUMERIC, "C");
+
+    m_mpv = mpv_create();
+    if (!m_mpv) {
+        m_unavailable = u"مشغل الصوت غير متاح"_s;
+        m_error = m_unavailable;
+        return;
+    }
+
+    auto setOption = [this](const QByteArray &name, const QByteArray &value) {
+        const int rc = mpv_set_option_string(m_mpv, name.constData(), value.constData());
+        if (rc < 0)
+            qWarning("mpv option %s=%s: %s", name.constData(), value.constData(),
+                     mpv_error_string(rc));
+    };
+    // An audio player only: no video window, no user configuration or scripts, no youtube-dl,
+    // silence on the terminal. With gapless audio mpv reports the end of a file about 0.4 s before
+    // the last sample is heard; the clip's end is what the program's listeners wait for.
+    setOption("vid", "no");
+    setOption("ytdl", "no");
+    setOption("config", "no");
+    setOption("load-scripts", "no");
+    setOption("osc", "no");
+    setOption("load-stats-overlay", "no");
+    setOption("load-osd-console", "no");
+    setOption("load-auto-profiles", "no");
+    setOption("resume-playback", "no");
+    setOption("gapless-audio", "no");
+    setOption("idle", "yes");
+    setOption("keep-open", "no");
+    setOption("terminal", "no");
+    setOption("network-timeout", "15");
+    setOption("audio-client-name", "Marvoli");
+    for (const QString &option : std::as_const(extraOptions)) {
+        const qsizetype eq = option.indexOf(u'=');
+        if (eq < 0)
+            setOption(option.toUtf8(), "yes");
+        else
+            setOption(option.left(eq).toUtf8(), option.mid(eq + 1).toUtf8());
+    }
+
+    if (mpv_initialize(m_mpv) < 0) {
+        mpv_terminate_destroy(m_mpv);
+        m_mpv = nullptr;
+        m_unavailable = u"مشغل الصوت غير متاح"_s;
+        m_error = m_unavailable;
+        return;
+    }
+
+    // Warnings carry the only trace of why a link failed to open (HTTP status, refused
+    // connection); mpv's error code says "loading failed" for all of them.
+    mpv_request_log_messages(m_mpv, "warn");
+    mpv_observe_property(m_mpv, TimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, Duration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, Pause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, PausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
+    mpv_observe_property(m_mpv, MediaTitle, "media-title", MPV_FORMAT_STRING);
+    // mpv sends property changes only once its event queue is empty. When a short clip ends
+    // before this thread got round to the queue, the clip's duration was never reported; the
+    // unload hook holds the clip open until its length has been read.
+    mpv_hook_add(m_mpv, UnloadHook, "on_unload", 0);
+    double volume = m_volume;
+    mpv_set_property(m_mpv, "volume", MPV_FORMAT_DOUBLE, &volume);
+
+    // Called on one of mpv's threads whenever its event queue gets something. It only posts a call
+    // into this object's thread; the call is dropped with the object's other posted events if the
+    // player is destroyed first.
+    mpv_set_wakeup_callback(
+        m_mpv,
+        [](void *data) {
+            auto *self = static_cast<MpvPlayer *>(data);
+            if (!self->m_drainQueued.exchange(true))
+                QMetaObject::invokeMethod(self, &MpvPlayer::drainEvents, Qt::QueuedConnection);
+        },
+        this);
+}
+
+MpvPlayer::~MpvPlayer()
+{
+    if (!m_mpv)
+        return;
+    // Once the callback is cleared and mpv_terminate_destroy() has joined mpv's threads, nothing
+    // calls back into this object; a drainEvents() call already posted is discarded along with
+    // the object's other posted events when QObject's destructor runs.
+    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+    mpv_terminate_destroy(m_mpv);
+    m_mpv = nullptr;
+}
+
+QString MpvPlayer::ClipSource() const
+{
+    return m_link;
+}
+
+void MpvPlayer::setClipSource(const QString &link)
+{
+    if (link.isEmpty()) {
+        StopPlay();
+        m_link.clear();
+        return;
+    }
+    LoadClip(link);
+}
+
+void MpvPlayer::LoadClip(const QString &link)
+{
+    if (link.isEmpty()) {
+        setClipSource(link);
+        return;
+    }
+    m_link = link;
+}
+
+void MpvPlayer::StartPlay()
+{
+    if (m_link.isEmpty())
+        return;
+    if (!m_unavailable.isEmpty()) {
+        m_error = m_unavailable;
+        Q_EMIT failed(m_error);
+        return;
+    }
+    if (m_entry != kNoEntry && m_paused && m_entryLink == m_link) {
+        int pause = 0;
+        if (mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause) >= 0) {
+            m_paused = false;
+            updateState();
+        }
+        return;
+    }
+
+    m_error.clear();
+    m_title.clear();
+    m_logFailure = Failure::None;
+    m_positionMs = 0;
+    m_lengthMs = 0;
+    m_loaded = false;
+    m_started = false;
+    m_waitingForCache = false;
+    m_entryLink = m_link;
+
+    int pause = 0;
+    mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause);
+    m_paused = false;
+
+    const QByteArray target = resolveLink(m_link).toUtf8();
+    const char *args[] = {"loadfile", target.constData(), "replace", nullptr};
+    mpv_node result;
+    if (mpv_command_ret(m_mpv, args, &result) < 0) {
+        fail(Failure::Other);
+        return;
+    }
+    // mpv answers with the new playlist entry's id, which later START_FILE and END_FILE events
+    // carry: events of the clip this one replaced are told apart by it.
+    m_entry = kEntryNotYetKnown;
+    if (result.format == MPV_FORMAT_NODE_MAP) {
+        const mpv_node_list *map = result.u.list;
+        for (int i = 0; i < map->num; ++i) {
+            if (qstrcmp(map->keys[i], "playlist_entry_id") == 0 &&
+                map->values[i].format == MPV_FORMAT_INT64)
+                m_entry = map->values[i].u.int64;
+        }
+    }
+    mpv_free_node_contents(&result);
+    updateState();
+}
+
+void MpvPlayer::PausePlay()
+{
+    if (!m_mpv || m_entry == kNoEntry || m_paused)
+        return;
+    int pause = 1;
+    if (mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause) >= 0) {
+        m_paused = true;
+        updateState();
+    }
+}
+
+void MpvPlayer::StopPlay()
+{
+    if (m_entry == kNoEntry)
+        return;
+    const char *args[] = {"stop", nullptr};
+    mpv_command(m_mpv, args);
+    forgetClip();
+    m_positionMs = 0;
+    updateState();
+}
+
+int MpvPlayer::PlayState() const
+{
+    return m_state;
+}
+
+QString MpvPlayer::ClipText() const
+{
+    if (m_link.isEmpty())
+        return {};
+    if (!m_title.isEmpty() && m_entryLink == m_link)
+        return m_title;
+    return fileNameOf(m_link);
+}
+
+qint64 MpvPlayer::position() const
+{
+    return m_positionMs;
+}
+
+qint64 MpvPlayer::length() const
+{
+    return m_lengthMs;
+}
+
+void MpvPlayer::seek(qint64 ms)
+{
+    if (!m_mpv || !m_loaded)
+        return;
+    ms = qMax<qint64>(ms, 0);
+    if (m_lengthMs > 0)
+        ms = qMin(ms, m_lengthMs);
+    // QString::number is not locale-aware, and mpv reads numbers in the "C" locale.
+    const QByteArray seconds = QString::number(static_cast<double>(ms) / 1000.0, 'f', 3).toLatin1();
+    const char *args[] = {"seek", seconds.constData(), "absolute", nullptr};
+    mpv_command(m_mpv, args);
+}
+
+int MpvPlayer::volume() const
+{
+    return m_volume;
+}
+
+void MpvPlayer::setVolume(int percent)
+{
+    m_volume = qBound(0, percent, 100);
+    if (m_mpv) {
+        double value = m_volume;
+        mpv_set_property(m_mpv, "volume", MPV_FORMAT_DOUBLE, &value);
+    }
+}
+
+QString MpvPlayer::errorText() const
+{
+    return m_error;
+}
+
+QString MpvPlayer::resolveLink(const QString &link) const
+{
+    if (link.isEmpty() || isUrl(link) || QDir::isAbsolutePath(link))
+        return link;
+    return QDir(m_baseFolder).filePath(link);
+}
+
+void MpvPlayer::drainEvents()
+{
+    m_drainQueued.store(false);
+    while (m_mpv) {
+        mpv_event *event = mpv_wait_event(m_mpv, 0);
+        if (event->event_id == MPV_EVENT_NONE) {
+            finishFailure();
+            return;
+        }
+        if (event->event_id == MPV_EVENT_SHUTDOWN) {
+            // The core quit under us (nothing here asks it to); every later call would answer
+            // with the same event, so the player stays silent from now on.
+            mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+            m_unavailable = u"مشغل الصوت غير متاح"_s;
+            forgetClip();
+            updateState();
+            return;
+        }
+        if (!handleEvent(*event))
+            return;
+    }
+}
+
+bool MpvPlayer::handleEvent(const mpv_event &event)
+{
+    // The event's data belongs to mpv until the next mpv_wait_event(), and a listener may enter
+    // a nested event loop that drains again: everything needed is copied before any signal.
+    const QPointer<MpvPlayer> alive(this);
+    switch (event.event_id) {
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto *property = static_cast<const mpv_event_property *>(event.data);
+        const bool isDouble = property->format == MPV_FORMAT_DOUBLE;
+        const bool isFlag = property->format == MPV_FORMAT_FLAG;
+        switch (event.reply_userdata) {
+        case TimePos:
+            // Values of a clip being replaced may still arrive: only the loaded clip counts.
+            if (isDouble && m_loaded) {
+                const double seconds = *static_cast<const double *>(property->data);
+                qint64 ms = qMax<qint64>(qRound64(seconds * 1000.0), 0);
+                if (m_lengthMs > 0)
+                    ms = qMin(ms, m_lengthMs);
+                if (ms != m_positionMs) {
+                    m_positionMs = ms;
+                    if (m_started)
+                        Q_EMIT PositionChanged(m_positionMs, m_lengthMs);
+                }
+            }
+            break;
+        case Duration:
+            if (isDouble && m_loaded)
+                m_lengthMs = qMax<qint64>(
+                    qRound64(*static_cast<const double *>(property->data) * 1000.0), 0);
+            break;
+        case Pause:
+            if (isFlag) {
+                m_paused = *static_cast<const int *>(property->data) != 0;
+                updateState();
+            }
+            break;
+        case PausedForCache:
+            m_waitingForCache = isFlag && *static_cast<const int *>(property->data) != 0;
+            updateState();
+            break;
+        case MediaTitle:
+            if (property->format == MPV_FORMAT_STRING && m_loaded)
+                m_title = QString::fromUtf8(*static_cast<char *const *>(property->data));
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    case MPV_EVENT_START_FILE: {
+        const auto *start = static_cast<const mpv_event_start_file *>(event.data);
+        m_startedEntry = start->playlist_entry_id;
+        if (m_entry == kEntryNotYetKnown)
+            m_entry = m_startedEntry;
+        break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+        if (m_entry >= 0 && m_startedEntry == m_entry)
+            m_loaded = true;
+        updateState();
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        // The header is read and the first audio decoded: the clip now really plays. The same
+        // event follows every seek, which changes nothing here.
+        if (m_loaded && !m_started) {
+            m_started = true;
+            updateState();
+        }
+        break;
+    case MPV_EVENT_HOOK: {
+        const quint64 id = static_cast<const mpv_event_hook *>(event.data)->id;
+        if (event.reply_userdata == UnloadHook && m_loaded) {
+            double seconds = 0;
+            if (mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &seconds) >= 0)
+                m_lengthMs = qMax<qint64>(qRound64(seconds * 1000.0), 0);
+        }
+        mpv_hook_continue(m_mpv, id);
+        break;
+    }
+    case MPV_EVENT_END_FILE:
+        return handleEndFile(event);
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto *message = static_cast<const mpv_event_log_message *>(event.data);
+        if (m_entry != kNoEntry)
+            noteLogLine(QString::fromUtf8(message->text));
+        break;
+    }
+    default:
+        break;
+    }
+    return !alive.isNull();
+}
+
+bool MpvPlayer::handleEndFile(const mpv_event &event)
+{
+    const auto *end = static_cast<const mpv_event_end_file *>(event.data);
+    const int reason = end->reason;
+    const int error = end->error;
+    const qint64 entry = end->playlist_entry_id;
+    const qint64 firstInserted = end->playlist_insert_id;
+    const int inserted = end->playlist_insert_num_entries;
+    // The end of a clip that was stopped or replaced: its state was dropped when that happened.
+    if (m_entry == kNoEntry || entry != m_entry)
+        return true;
+
+    const QPointer<MpvPlayer> alive(this);
+    switch (reason) {
+    case MPV_END_FILE_REASON_EOF: {
+        if (!m_loaded) {
+            // Ended before its header was read (a connection cut short): that is a failure.
+            m_failedEntry = entry;
+            m_failedError = 0;
+            return true;
+        }
+        // The last time-pos mpv reports lies a few hundred milliseconds before the end. Listeners
+        // that move on when the position reaches the length get one last event at the length,
+        // while the clip still reads Playing.
+        m_waitingForCache = false;
+        m_started = true;
+        updateState();
+        if (!alive)
+            return false;
+        const qint64 last = m_lengthMs > 0 ? m_lengthMs : m_positionMs;
+        m_lengthMs = last;
+        m_positionMs = last;
+        Q_EMIT PositionChanged(last, last);
+        if (!alive)
+            return false;
+        forgetClip();
+        updateState();
+        return !alive.isNull();
+    }
+    case MPV_END_FILE_REASON_ERROR:
+        // mpv hands out its log lines, which name the cause, only after the queued events: the
+        // failure is settled once the queue is empty (finishFailure()).
+        m_failedEntry = entry;
+        m_failedError = error;
+        return true;
+    case MPV_END_FILE_REASON_REDIRECT:
+        // The link was a playlist: mpv goes on with its first entry, which stands for the clip.
+        if (inserted > 0) {
+            m_entry = firstInserted;
+            return true;
+        }
+        return fail(Failure::Format);
+    default:
+        forgetClip();
+        updateState();
+        return !alive.isNull();
+    }
+}
+
+void MpvPlayer::finishFailure()
+{
+    const qint64 entry = std::exchange(m_failedEntry, kNoEntry);
+    // A clip stopped or replaced meanwhile has nothing left to report.
+    if (entry == kNoEntry || entry != m_entry)
+        return;
+    Failure failure = m_logFailure;
+    if (m_failedError == MPV_ERROR_UNKNOWN_FORMAT || m_failedError == MPV_ERROR_NOTHING_TO_PLAY)
+        failure = Failure::Format;
+    else if (!isUrl(m_entryLink) && !QFileInfo::exists(resolveLink(m_entryLink)))
+        failure = Failure::NotFound;
+    else if (failure == Failure::None && isUrl(m_entryLink) && m_failedError != 0)
+        // Neither an HTTP status nor a socket error in the log: a server that accepted the
+        // connection and then said nothing until the network timeout.
+        failure = Failure::Connection;
+    else if (failure == Failure::None)
+        failure = Failure::Other;
+    fail(failure);
+}
+
+void MpvPlayer::noteLogLine(const QString &line)
+{
+    // ffmpeg's and mpv's wording; the latest cause named wins, as earlier lines may still belong
+    // to a clip that was being replaced.
+    static const QStringList notFound = {u"HTTP error 404"_s, u"HTTP error 410"_s,
+                                         u"404 Not Found"_s, u"No such file or directory"_s};
+    static const QStringList connection = {
+        u"Connection refused"_s,     u"Failed to resolve hostname"_s, u"timed out"_s,
+        u"Network is unreachable"_s, u"No route to host"_s,           u"Connection reset"_s,
+    };
+    auto mentions = [&line](const QStringList &phrases) {
+        for (const QString &phrase : phrases) {
+            if (line.contains(phrase, Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    };
+    if (mentions(notFound))
+        m_logFailure = Failure::NotFound;
+    else if (mentions(connection))
+        m_logFailure = Failure::Connection;
+    else if (line.contains(u"HTTP error"_s))
+        m_logFailure = Failure::Other; // the server answered, with another error status
+}
+
+bool MpvPlayer::fail(Failure failure)
+{
+    const QPointer<MpvPlayer> alive(this);
+    forgetClip();
+    m_error = messageFor(failure);
+    updateState();
+    if (!alive)
+        return false;
+    Q_EMIT failed(m_error);
+    return !alive.isNull();
+}
+
+void MpvPlayer::forgetClip()
+{
+    m_entry = kNoEntry;
+    m_loaded = false;
+    m_started = false;
+    m_waitingForCache = false;
+}
+
+void MpvPlayer::updateState()
+{
+    int state = Playing;
+    if (m_entry == kNoEntry)
+        state = Stopped;
+    else if (m_paused && m_loaded)
+        state = Paused;
+    else if (!m_started)
+        state = Opening;
+    else if (m_waitingForCache)
+        state = Buffering;
+    if (state == m_state)
+        return;
+    m_state = state;
+    Q_EMIT StateChanged(m_state);
+}
+
+QString MpvPlayer::fileNameOf(const QString &link)
+{
+    QString name =
+        isUrl(link) ? QUrl(link).fileName(QUrl::FullyDecoded) : QFileInfo(link).fileName();
+    return name.isEmpty() ? link : name;
+}
+
+QString MpvPlayer::messageFor(Failure failure)
+{
+    switch (failure) {
+    case Failure::NotFound:
+        return u"تعذر العثور على الملف الصوتي"_s;
+    case Failure::Connection:
+        return u"تعذر الاتصال بالخادم"_s;
+    case Failure::Format:
+        return u"صيغة الملف غير مدعومة"_s;
+    case Failure::None:
+    case Failure::Other:
+        break;
+    }
+    return u"تعذر تشغيل الملف الصوتي"_s;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "audioplayer.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+
+struct mpv_handle;
+struct mpv_event;
+
+// The real audio player, on libmpv. mpv runs its own threads; its events are carried into the Qt
+// thread by a queued call and turned into the AudioPlayer states and signals there, so every
+// signal is emitted in the thread that owns the player.
+//
+// A link that is neither a URL ("scheme://...") nor an absolute path names a file below
+// baseFolder, the application folder. extraOptions are "name=value" mpv options applied before
+// the player starts (the tests use "ao=null" to play without a sound device).
+//
+// Opening lasts from StartPlay() until mpv has read the clip's header and decoded its first audio;
+// Buffering is mpv pausing for its network cache.
+//
+// If libmpv cannot be started the object still behaves as a player that never plays: PlayState()
+// stays Stopped and errorText() says why.
+class MpvPlayer : public AudioPlayer
+{
+    Q_OBJECT
+
+public:
+    explicit MpvPlayer(QString baseFolder, QStringList extraOptions = {},
+                       QObject *parent = nullptr);
+    ~MpvPlayer() override;
+
+    QString ClipSource() const override;
+    void setClipSource(const QString &link) override;
+    void LoadClip(const QString &link) override;
+    void StartPlay() override;
+    void PausePlay() override;
+    void StopPlay() override;
+    int PlayState() const override;
+    QString ClipText() const override;
+
+    qint64 position() const override;
+    qint64 length() const override;
+    void seek(qint64 ms) override;
+    int volume() const override;
+    void setVolume(int percent) override;
+    QString errorText() const override;
+
+    // What mpv is given for link: URLs and absolute paths unchanged, other links below the base
+    // folder.
+    QString resolveLink(const QString &link) const;
+
+private:
+    // Why a clip failed, as far as mpv's error code and its log tell.
+    enum class Failure
+    {
+        None,
+        NotFound,
+        Connection,
+        Format,
+        Other,
+    };
+
+    void drainEvents();
+    // Returns false when a listener destroyed the player while its signals were delivered.
+    bool handleEvent(const mpv_event &event);
+    bool handleEndFile(const mpv_event &event);
+    void finishFailure();
+    void noteLogLine(const QString &line);
+    bool fail(Failure failure);
+    void forgetClip();
+    void updateState();
+    static QString fileNameOf(const QString &link);
+    static QString messageFor(Failure failure);
+
+    mpv_handle *m_mpv = nullptr;
+    // Set while a queued drainEvents() call is on its way, so that a burst of mpv events posts
+    // one call rather than one per event.
+    std::atomic<bool> m_drainQueued{false};
+
+    QString m_baseFolder;
+    QString m_link;      // the selected clip, as given
+    QString m_title;     // mpv's media-title for the clip playing, when it is the selected one
+    QString m_entryLink; // the link the current playlist entry was loaded from
+    QString m_error;
+    QString m_unavailable; // why libmpv could not be started; empty when it runs
+
+    // The playlist entry started by the last loadfile; kNoEntry when nothing is loaded.
+    static constexpr qint64 kNoEntry = -1;
+    static constexpr qint64 kEntryNotYetKnown = -2;
+    qint64 m_entry = kNoEntry;
+    qint64 m_startedEntry = kNoEntry; // the entry of the last START_FILE event
+    bool m_loaded = false;            // FILE_LOADED arrived for m_entry
+    bool m_started = false;           // its playback has begun (first PLAYBACK_RESTART)
+    bool m_paused = false;
+    bool m_waitingForCache = false;
+    Failure m_logFailure = Failure::None; // the latest cause the log named for this clip
+    qint64 m_failedEntry = kNoEntry;      // ended in an error, to be reported after the drain
+    int m_failedError = 0;
+
+    qint64 m_positionMs = 0;
+    qint64 m_lengthMs = 0;
+    int m_volume = 100;
+    int m_state = Stopped;
+};

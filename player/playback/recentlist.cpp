@@ -1,0 +1,69 @@
+#include "recentlist.h"
+
+#include "codepage.h"
+#include "general.h"
+
+#include <QFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString kSeparator = u"***"_s;
+}
+
+RecentList::RecentList(QString path)
+    : file(std::move(path))
+{}
+
+bool RecentList::record(const QString &title, const QString &link)
+{
+    return touch(title + kSeparator + link);
+}
+
+bool RecentList::touch(const QString &line)
+{
+    return AppendToFile(file, line, MaxLignes);
+}
+
+bool RecentList::exists() const
+{
+    return FileExists(file);
+}
+
+void RecentList::reload()
+{
+    m_lines.clear();
+    for (const QString &line : readCodePageLines(file))
+        if (!line.trimmed().isEmpty())
+            m_lines.append(line);
+}
+
+void RecentList::clear()
+{
+    QFile::remove(file);
+    m_lines.clear();
+}
+
+QString RecentList::caption(const QString &line) const
+{
+    const QString title = titleOf(line);
+    if (title.size() < MaxTitleLen)
+        return title;
+    return title.left(std::max(0, MaxTitleLen - 3)) + u"..."_s;
+}
+
+QString RecentList::titleOf(const QString &line)
+{
+    const qsizetype at = line.indexOf(kSeparator);
+    return at < 0 ? line : line.left(at);
+}
+
+QString RecentList::linkOf(const QString &line)
+{
+    const qsizetype at = line.indexOf(kSeparator);
+    if (at < 0)
+        return {};
+    const qsizetype end = line.indexOf(kSeparator, at + kSeparator.size());
+    return end < 0 ? line.mid(at + kSeparator.size())
+                   : line.mid(at + kSeparator.size(), end - at - kSeparator.size());
+}

@@ -1,0 +1,416 @@
+#include "mpvplayer.h"
+#include "testhttpserver.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <clocale>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kNotFound = u"تعذر العثور على الملف الصوتي"_s;
+const QString kNoConnection = u"تعذر الاتصال بالخادم"_s;
+const QString kBadFormat = u"صيغة الملف غير مدعومة"_s;
+const QString kCannotPlay = u"تعذر تشغيل الملف الصوتي"_s;
+
+// Everything a player said, with the state it reported at each position event.
+struct Recorder
+{
+    explicit Recorder(AudioPlayer *player)
+        : states(player, &AudioPlayer::StateChanged)
+        , failures(player, &AudioPlayer::failed)
+    {
+        QObject::connect(player, &AudioPlayer::PositionChanged, player,
+                         [this, player](qint64 position, qint64 length) {
+                             positions.append({position, length});
+                             stateAtPosition.append(player->PlayState());
+                         });
+    }
+
+    QList<int> stateList() const
+    {
+        QList<int> list;
+        for (const QList<QVariant> &args : states)
+            list.append(args.at(0).toInt());
+        return list;
+    }
+    int lastState() const { return states.isEmpty() ? -1 : states.last().at(0).toInt(); }
+    QString lastFailure() const
+    {
+        return failures.isEmpty() ? QString() : failures.last().at(0).toString();
+    }
+
+    QSignalSpy states;
+    QSignalSpy failures;
+    QList<std::pair<qint64, qint64>> positions;
+    QList<int> stateAtPosition;
+};
+
+} // namespace
+
+class TestMpvPlayer : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    TestHttpServer m_server;
+    QString m_mp3;
+    QString m_rm;
+    QString m_notAudio;
+    quint16 m_closedPort = 0;
+
+    // "ao-null-untimed" plays as fast as mpv decodes: a clip ends within milliseconds.
+    // A server that hangs is given up on after one second.
+    std::unique_ptr<MpvPlayer> makePlayer(bool untimed = false)
+    {
+        QStringList options{u"ao=null"_s, u"network-timeout=1"_s};
+        if (untimed)
+            options.append(u"ao-null-untimed=yes"_s);
+        return std::make_unique<MpvPlayer>(m_dir.path(), options);
+    }
+
+    static bool makeFixture(const QStringList &codec, const QString &target)
+    {
+        QProcess ffmpeg;
+        ffmpeg.start(u"ffmpeg"_s,
+                     QStringList{u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s,
+                                 u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=1.5"_s} +
+                         codec + QStringList{target});
+        return ffmpeg.waitForFinished(60000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
+               ffmpeg.exitCode() == 0 && QFileInfo(target).size() > 0;
+    }
+
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Plays link to its end (or failure) and returns what the player said.
+    static void playThrough(AudioPlayer &player, const QString &link, Recorder &recorder)
+    {
+        player.LoadClip(link);
+        player.StartPlay();
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.lastState() == AudioPlayer::Stopped, 15000);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(u"ffmpeg"_s).isEmpty())
+            QSKIP("ffmpeg is not installed: no fixtures");
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir(m_dir.path()).mkpath(u"samples"_s));
+        m_mp3 = m_dir.filePath(u"samples/tone.mp3"_s);
+        m_rm = m_dir.filePath(u"samples/tone.rm"_s);
+        QVERIFY(makeFixture({u"-c:a"_s, u"libmp3lame"_s}, m_mp3));
+        // RealMedia container with AC-3 audio, as some old recordings come.
+        QVERIFY(makeFixture({u"-c:a"_s, u"ac3"_s}, m_rm));
+
+        m_notAudio = m_dir.filePath(u"samples/text.mp3"_s);
+        QFile text(m_notAudio);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("This is not a recording, only a few words of text.\n");
+        text.close();
+
+        QVERIFY(m_server.start());
+        m_server.addFile(u"/quran/tone.mp3"_s, contents(m_mp3));
+        m_server.addFile(u"/quran/tone.rm"_s, contents(m_rm), "application/vnd.rn-realmedia");
+        m_server.addFile(u"/quran/text.mp3"_s, contents(m_notAudio));
+        m_server.addStatus(u"/quran/forbidden.mp3"_s, "403 Forbidden");
+        m_server.addStalledPath(u"/quran/stalled.mp3"_s);
+
+        // A port that nobody listens on: taken from the system, then given back.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        m_closedPort = probe.serverPort();
+        probe.close();
+    }
+
+    void beforeAnyClip()
+    {
+        // What QApplication sets under a UTF-8 environment; libmpv refuses to start with it unless
+        // the player puts LC_NUMERIC back to "C".
+        std::setlocale(LC_NUMERIC, "C.UTF-8");
+        auto player = makePlayer();
+        QCOMPARE(player->errorText(), QString());
+
+        Recorder recorder(player.get());
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->ClipText(), QString());
+        QCOMPARE(player->ClipSource(), QString());
+        QCOMPARE(player->position(), 0);
+        QCOMPARE(player->length(), 0);
+        QCOMPARE(player->volume(), 100);
+
+        // Nothing selected: nothing to start, pause or stop.
+        player->StartPlay();
+        player->PausePlay();
+        player->StopPlay();
+        QTest::qWait(100);
+        QCOMPARE(recorder.states.count(), 0);
+        QCOMPARE(recorder.failures.count(), 0);
+
+        // Loading selects without starting; the link is kept exactly as given.
+        player->LoadClip(u"samples/١ الفاتحة.mp3"_s);
+        QCOMPARE(player->ClipSource(), u"samples/١ الفاتحة.mp3"_s);
+        QCOMPARE(player->ClipText(), u"١ الفاتحة.mp3"_s);
+        player->setClipSource(u"http://127.0.0.1:9/a/tone%20two.mp3"_s);
+        QCOMPARE(player->ClipSource(), u"http://127.0.0.1:9/a/tone%20two.mp3"_s);
+        QCOMPARE(player->ClipText(), u"tone two.mp3"_s);
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        player->setClipSource(QString());
+        QCOMPARE(player->ClipSource(), QString());
+        QCOMPARE(player->ClipText(), QString());
+        QCOMPARE(recorder.states.count(), 0);
+
+        player->setVolume(40);
+        QCOMPARE(player->volume(), 40);
+        player->setVolume(250);
+        QCOMPARE(player->volume(), 100);
+        player->setVolume(-3);
+        QCOMPARE(player->volume(), 0);
+    }
+
+    void playsToTheEnd()
+    {
+        auto player = makePlayer();
+        Recorder recorder(player.get());
+        player->LoadClip(m_mp3);
+        player->StartPlay();
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Opening));
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.lastState() == AudioPlayer::Stopped, 15000);
+
+        QCOMPARE(recorder.failures.count(), 0);
+        QCOMPARE(recorder.stateList(),
+                 (QList<int>{AudioPlayer::Opening, AudioPlayer::Playing, AudioPlayer::Stopped}));
+        QVERIFY2(recorder.positions.size() >= 3, "positions while playing");
+        for (qsizetype i = 1; i < recorder.positions.size(); ++i)
+            QVERIFY(recorder.positions[i].first >= recorder.positions[i - 1].first);
+        QVERIFY(recorder.positions.first().first < recorder.positions.last().first);
+
+        // The last event lands on the length, while the clip still reads Playing.
+        const auto [last, length] = recorder.positions.last();
+        QCOMPARE(last, length);
+        QVERIFY2(length > 1400 && length < 1700, qPrintable(QString::number(length)));
+        QVERIFY(recorder.stateAtPosition.count(AudioPlayer::Playing) ==
+                recorder.stateAtPosition.size());
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->length(), length);
+        QVERIFY(!player->ClipText().isEmpty());
+    }
+
+    void pauseAndResume()
+    {
+        auto player = makePlayer();
+        Recorder recorder(player.get());
+        player->LoadClip(m_mp3);
+        player->StartPlay();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            player->PlayState() == AudioPlayer::Playing && player->position() > 0, 10000);
+
+        player->PausePlay();
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Paused));
+        QCOMPARE(recorder.lastState(), int(AudioPlayer::Paused));
+        QTest::qWait(300);
+        const qint64 heldAt = player->position();
+        QTest::qWait(300);
+        QCOMPARE(player->position(), heldAt);
+        QVERIFY(heldAt < player->length());
+
+        // Resuming goes on from where it was, not from the start.
+        const qsizetype before = recorder.positions.size();
+        player->StartPlay();
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Playing));
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.lastState() == AudioPlayer::Stopped, 15000);
+        QVERIFY(recorder.positions.size() > before);
+        QVERIFY(recorder.positions.at(before).first >= heldAt);
+        QCOMPARE(recorder.stateList(),
+                 (QList<int>{AudioPlayer::Opening, AudioPlayer::Playing, AudioPlayer::Paused,
+                             AudioPlayer::Playing, AudioPlayer::Stopped}));
+        QCOMPARE(recorder.failures.count(), 0);
+    }
+
+    void seekWhilePaused()
+    {
+        auto player = makePlayer();
+        Recorder recorder(player.get());
+        player->LoadClip(m_mp3);
+        player->StartPlay();
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Playing), 10000);
+        player->PausePlay();
+        player->seek(1000);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(player->position() - 1000) <= 100, 10000);
+        QCOMPARE(recorder.positions.last().first, player->position());
+        QCOMPARE(recorder.stateAtPosition.last(), int(AudioPlayer::Paused));
+        player->StopPlay();
+    }
+
+    void stopAndPlayAgain()
+    {
+        auto player = makePlayer();
+        Recorder recorder(player.get());
+        player->LoadClip(m_mp3);
+        player->StartPlay();
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 500, 10000);
+
+        player->StopPlay();
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(recorder.lastState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->position(), 0);
+        // mpv's own end of the stopped clip arrives later and must change nothing.
+        const qsizetype states = recorder.states.count();
+        const qsizetype positions = recorder.positions.size();
+        QTest::qWait(300);
+        QCOMPARE(recorder.states.count(), states);
+        QCOMPARE(recorder.positions.size(), positions);
+        QCOMPARE(recorder.failures.count(), 0);
+
+        // The same clip again starts from its beginning. Pausing at once holds it there.
+        player->StartPlay();
+        player->PausePlay();
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Opening));
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Paused), 10000);
+        QVERIFY2(player->position() < 100, qPrintable(QString::number(player->position())));
+        player->StartPlay();
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Playing));
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, 10000);
+        player->StopPlay();
+        QCOMPARE(recorder.stateList().mid(states),
+                 (QList<int>{AudioPlayer::Opening, AudioPlayer::Paused, AudioPlayer::Playing,
+                             AudioPlayer::Stopped}));
+        QCOMPARE(recorder.failures.count(), 0);
+    }
+
+    void replacingAPlayingClip()
+    {
+        auto player = makePlayer();
+        Recorder recorder(player.get());
+        player->LoadClip(m_mp3);
+        player->StartPlay();
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, 10000);
+
+        // Selecting another clip leaves the current one playing until it is started.
+        player->LoadClip(m_rm);
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Playing));
+        player->StartPlay();
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Opening));
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.lastState() == AudioPlayer::Stopped, 15000);
+
+        QCOMPARE(recorder.failures.count(), 0);
+        QCOMPARE(recorder.stateList(),
+                 (QList<int>{AudioPlayer::Opening, AudioPlayer::Playing, AudioPlayer::Opening,
+                             AudioPlayer::Playing, AudioPlayer::Stopped}));
+        // The RealMedia clip played through to its own length.
+        const auto [last, length] = recorder.positions.last();
+        QCOMPARE(last, length);
+        QVERIFY2(length > 1400 && length < 1700, qPrintable(QString::number(length)));
+        QCOMPARE(player->ClipSource(), m_rm);
+    }
+
+    void playsEveryKindOfLink_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addRow("relative to the base folder") << u"samples/tone.mp3"_s;
+        QTest::addRow("absolute RealMedia") << m_rm;
+        QTest::addRow("MP3 over HTTP") << m_server.url(u"/quran/tone.mp3"_s);
+        QTest::addRow("RealMedia over HTTP") << m_server.url(u"/quran/tone.rm"_s);
+    }
+
+    void playsEveryKindOfLink()
+    {
+        QFETCH(QString, link);
+        auto player = makePlayer(true);
+        Recorder recorder(player.get());
+        playThrough(*player, link, recorder);
+
+        QCOMPARE(recorder.lastFailure(), QString());
+        QCOMPARE(recorder.stateList(),
+                 (QList<int>{AudioPlayer::Opening, AudioPlayer::Playing, AudioPlayer::Stopped}));
+        QVERIFY(!recorder.positions.isEmpty());
+        const auto [last, length] = recorder.positions.last();
+        QCOMPARE(last, length);
+        QVERIFY2(length > 1400 && length < 1700, qPrintable(QString::number(length)));
+        QCOMPARE(recorder.stateAtPosition.last(), int(AudioPlayer::Playing));
+        QCOMPARE(player->ClipSource(), link);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("HTTP 404") << m_server.url(u"/quran/missing.mp3"_s) << kNotFound;
+        QTest::addRow("connection refused")
+            << u"http://127.0.0.1:%1/quran/tone.mp3"_s.arg(m_closedPort) << kNoConnection;
+        QTest::addRow("HTTP 403") << m_server.url(u"/quran/forbidden.mp3"_s) << kCannotPlay;
+        QTest::addRow("server never answers")
+            << m_server.url(u"/quran/stalled.mp3"_s) << kNoConnection;
+        QTest::addRow("missing file") << m_dir.filePath(u"samples/missing.mp3"_s) << kNotFound;
+        QTest::addRow("missing relative file") << u"samples/missing.mp3"_s << kNotFound;
+        QTest::addRow("text file") << m_notAudio << kBadFormat;
+        QTest::addRow("text over HTTP") << m_server.url(u"/quran/text.mp3"_s) << kBadFormat;
+    }
+
+    void failures()
+    {
+        QFETCH(QString, link);
+        QFETCH(QString, message);
+        auto player = makePlayer(true);
+        Recorder recorder(player.get());
+        playThrough(*player, link, recorder);
+
+        QCOMPARE(recorder.failures.count(), 1);
+        QCOMPARE(recorder.lastFailure(), message);
+        QCOMPARE(player->errorText(), message);
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(recorder.stateList(), (QList<int>{AudioPlayer::Opening, AudioPlayer::Stopped}));
+        QVERIFY(recorder.positions.isEmpty());
+
+        // The reason stays until another clip starts.
+        player->LoadClip(m_mp3);
+        QCOMPARE(player->errorText(), message);
+        player->StartPlay();
+        QCOMPARE(player->errorText(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(player->PlayState() == AudioPlayer::Stopped, 15000);
+        QCOMPARE(player->errorText(), QString());
+        QCOMPARE(recorder.failures.count(), 1);
+    }
+
+    void destroyedWhileBusy()
+    {
+        // With events of a starting clip still to come.
+        {
+            auto player = makePlayer(true);
+            player->LoadClip(m_mp3);
+            player->StartPlay();
+        }
+        QTest::qWait(200);
+
+        // By a listener, from inside one of the player's signals.
+        auto *player = makePlayer(true).release();
+        bool deleted = false;
+        connect(player, &AudioPlayer::StateChanged, this, [&](int state) {
+            if (state == AudioPlayer::Playing) {
+                delete player;
+                deleted = true;
+            }
+        });
+        player->LoadClip(m_mp3);
+        player->StartPlay();
+        QTRY_VERIFY_WITH_TIMEOUT(deleted, 10000);
+        QTest::qWait(200);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMpvPlayer)
+#include "tst_mpvplayer.moc"

@@ -1,0 +1,414 @@
+#include "audioplayer.h"
+#include "cataloguetree.h"
+#include "codepage.h"
+#include "keyedtree.h"
+#include "mainframe.h"
+#include "menuform.h"
+#include "mpvplayer.h"
+#include "playback.h"
+#include "testhttpserver.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kQuran = u"القرآن الكريم"_s;
+const QString kLessons = u"الدروس والخطب"_s;
+const QString kDua = u"أدعية"_s;
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+// The window driven as a user drives it, against the real player streaming from a server on
+// 127.0.0.1 (no sound device: the null audio output).
+class TestPlayWindow : public QObject
+{
+    Q_OBJECT
+
+    TestHttpServer m_server;
+    QByteArray m_mp3;
+    std::unique_ptr<QTemporaryDir> m_app;
+    std::unique_ptr<MainFrame> m_window;
+
+    QString url(const QString &name) const { return m_server.url(u'/' + name); }
+
+    QString quranLine() const { return kQuran + u"!R1/001 سورة الفاتحة!W!"_s + url(u"a.mp3"_s); }
+    QString lessonLine() const
+    {
+        return kLessons + u"!S/X/T!none!"_s + url(u"b.mp3"_s) + u'!' + url(u"b.rm"_s);
+    }
+    QString rmOnlyLine() const { return kDua + u"!دعاء!none!"_s + url(u"c.rm"_s); }
+    QString missingLine() const { return kDua + u"!مفقود!none!"_s + url(u"missing.mp3"_s); }
+
+    MainFrame &openWindow(const QByteArray &config = {})
+    {
+        m_window.reset();
+        m_app = std::make_unique<QTemporaryDir>();
+        QDir(m_app->path()).mkdir(u"DB"_s);
+        writeCodePageLines(m_app->filePath(u"DB/a.txt"_s),
+                           {quranLine(), lessonLine(), rmOnlyLine(), missingLine()});
+        if (!config.isEmpty())
+            writeBytes(m_app->filePath(u"config.ini"_s), config);
+        auto *player = new MpvPlayer(m_app->path(), {u"ao=null"_s});
+        m_window = std::make_unique<MainFrame>(m_app->path(), player);
+        m_window->show();
+        return *m_window;
+    }
+
+    QTreeWidget *view() { return m_window->tree().widget(); }
+
+    // Opens the folders down to the tape of this record and returns its node.
+    KeyedTree::Node showTape(const QString &line)
+    {
+        KeyedTree &tree = m_window->tree();
+        const QString path = m_window->catalogue().BuildPath(line);
+        const QStringList parts = path.split(u'/');
+        QString key;
+        for (int i = 0; i + 1 < parts.size(); ++i) {
+            key += parts[i] + u'/';
+            if (KeyedTree::Node n = tree.item(key))
+                view()->expandItem(n);
+        }
+        KeyedTree::Node tape = tree.item(u"Leaf-"_s + line);
+        if (tape)
+            view()->scrollToItem(tape);
+        return tape;
+    }
+
+    void click(KeyedTree::Node node, Qt::MouseButton button = Qt::LeftButton)
+    {
+        const QPoint at = node ? view()->visualItemRect(node).center()
+                               : QPoint(5, view()->viewport()->height() - 3);
+        QTest::mouseClick(view()->viewport(), button, {}, at);
+    }
+
+    QAction *action(const QString &name) { return m_window->findChild<QAction *>(name); }
+    QAction *popupItem(const QString &name) { return m_window->menuForm().item(name); }
+
+    QString titleText() { return m_window->findChild<QTextEdit *>(u"LTitle"_s)->toPlainText(); }
+
+    QStringList visiblePopupItems()
+    {
+        QStringList names;
+        for (QAction *a : m_window->menuForm().mnupopup()->actions())
+            if (a->isVisible())
+                names.append(a->objectName());
+        return names;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(u"ffmpeg"_s).isEmpty())
+            QSKIP("ffmpeg is not installed: no audio to serve");
+        QTemporaryDir dir;
+        const QString mp3 = dir.filePath(u"a.mp3"_s);
+        QProcess ffmpeg;
+        ffmpeg.start(u"ffmpeg"_s,
+                     {u"-loglevel"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
+                      u"sine=frequency=440:duration=3"_s, u"-c:a"_s, u"libmp3lame"_s, mp3});
+        QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+        m_mp3 = readBytes(mp3);
+        for (const QString &name : {u"/a.mp3"_s, u"/b.mp3"_s, u"/b.rm"_s, u"/c.rm"_s})
+            m_server.addFile(name, m_mp3);
+        QVERIFY(m_server.start());
+    }
+
+    void cleanup()
+    {
+        if (m_window)
+            m_window->close();
+        m_window.reset();
+    }
+
+    void leftClickPlaysTheTape()
+    {
+        MainFrame &w = openWindow();
+        KeyedTree::Node tape = showTape(quranLine());
+        QVERIFY(tape);
+        click(tape);
+        QCOMPARE(w.PlayedNode(), u"Leaf-"_s + quranLine());
+        QCOMPARE(w.player().ClipSource(), url(u"a.mp3"_s));
+        QTRY_COMPARE(KeyedTree::image(tape), u"sound"_s);
+        // The Quran title drops the surah number; a one-line title shows on the second line.
+        QCOMPARE(w.CurrentTitle(), u"R1 - سورة الفاتحة"_s);
+        QCOMPARE(titleText(), u"\nR1 - سورة الفاتحة"_s);
+        QVERIFY(action(u"SaveMP3"_s)->isEnabled());
+        QVERIFY(!action(u"SaveRM"_s)->isEnabled());
+        QCOMPARE(readBytes(m_app->filePath(u"last.txt"_s)),
+                 CodePage::encode(u"R1 - سورة الفاتحة***"_s + url(u"a.mp3"_s)) + "\r\n");
+        QCOMPARE(action(u"LastItems_1"_s)->text(), u"R1 - سورة الفاتحة"_s);
+        QVERIFY(action(u"mnudeletelasts"_s)->isEnabled());
+
+        // Another tape: the first goes back to "Leaf"; with both links the preferred one plays.
+        KeyedTree::Node lesson = showTape(lessonLine());
+        w.tree().widget()->setCurrentItem(lesson);
+        QTest::keyClick(view(), Qt::Key_Return); // keyboard users play with Return
+        QCOMPARE(KeyedTree::image(w.tree().item(u"Leaf-"_s + quranLine())), u"Leaf"_s);
+        QCOMPARE(w.player().ClipSource(), url(u"b.mp3"_s));
+        QCOMPARE(w.CurrentTitle(), u"S - X - T"_s);
+        QVERIFY(action(u"SaveMP3"_s)->isEnabled());
+        QVERIFY(action(u"SaveRM"_s)->isEnabled());
+        QTRY_COMPARE(KeyedTree::image(lesson), u"sound"_s);
+
+        // Stopping turns the played node back to "wait".
+        w.player().StopPlay();
+        QTRY_COMPARE(KeyedTree::image(lesson), u"wait"_s);
+    }
+
+    void preferredFormatAndListenItems()
+    {
+        MainFrame &w = openWindow("0\r\n0\r\n1\r\n25\r\n100\r\n0\r\n0\r\n5475\r\n8295\r\n0\r\n"
+                                  "@\xDF\xE1 \xC7\xE1\xD1\xE6\xC7\xED\xC7\xCA\r\n0\r\n0\r\n");
+        QCOMPARE(w.SoundFormat, 1);
+        KeyedTree::Node lesson = showTape(lessonLine());
+        click(lesson);
+        QCOMPARE(w.player().ClipSource(), url(u"b.rm"_s)); // both links, RM preferred
+
+        // An RM-only tape plays its RM link whatever the preference, and SaveMP3 stays off.
+        KeyedTree::Node rmOnly = showTape(rmOnlyLine());
+        click(rmOnly);
+        QCOMPARE(w.player().ClipSource(), url(u"c.rm"_s));
+        QVERIFY(!action(u"SaveMP3"_s)->isEnabled());
+
+        // The popup's listen items play the chosen format of the node it was opened on.
+        lesson = showTape(lessonLine());
+        click(lesson, Qt::RightButton);
+        QVERIFY(popupItem(u"mnulisten"_s)->isEnabled());
+        popupItem(u"mnulisten"_s)->trigger();
+        w.menuForm().mnupopup()->close();
+        QCOMPARE(w.player().ClipSource(), url(u"b.mp3"_s));
+        QCOMPARE(w.PlayedNode(), u"Leaf-"_s + lessonLine());
+        QCOMPARE(KeyedTree::image(rmOnly), u"Leaf"_s);
+        QVERIFY(!action(u"SaveRM"_s)->isEnabled());
+    }
+
+    void popupShowsWhatFitsTheNode()
+    {
+        MainFrame &w = openWindow();
+        KeyedTree::Node rmOnly = showTape(rmOnlyLine());
+        click(rmOnly, Qt::RightButton);
+        QVERIFY(w.menuForm().mnupopup()->isVisible());
+        w.menuForm().mnupopup()->close();
+        QCOMPARE(w.SourceType, 2);
+        QCOMPARE(w.PopupLinks.rm, url(u"c.rm"_s));
+        // Without an MP3 link those items show but cannot be chosen.
+        for (const QString &name : {u"mnulisten"_s, u"mnuDMP3"_s, u"mnuSaveMP3"_s}) {
+            QVERIFY(popupItem(name)->isVisible());
+            QVERIFY2(!popupItem(name)->isEnabled(), qPrintable(name));
+        }
+        QVERIFY(popupItem(u"mnulistenrm"_s)->isEnabled());
+        QVERIFY(popupItem(u"mnuAdd2Fav"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnuDelDir"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
+
+        // A root folder hides "add to the queue"; any other folder shows it.
+        click(w.tree().item(kDua + u'/'), Qt::RightButton);
+        w.menuForm().mnupopup()->close();
+        QCOMPARE(w.SourceType, 1);
+        QVERIFY(!popupItem(u"mnuAdd2Playlist"_s)->isVisible());
+        QVERIFY(popupItem(u"mnuDelDir"_s)->isVisible());
+        QVERIFY(popupItem(u"mnucollapsenode"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnulisten"_s)->isVisible());
+        showTape(lessonLine());
+        click(w.tree().item(kLessons + u"/S/"_s), Qt::RightButton);
+        w.menuForm().mnupopup()->close();
+        QVERIFY(popupItem(u"mnuAdd2Playlist"_s)->isVisible());
+
+        // Empty space: only these, and no queue exists.
+        w.tree().widget()->collapseAll();
+        click(nullptr, Qt::RightButton);
+        w.menuForm().mnupopup()->close();
+        QCOMPARE(w.SourceType, 0);
+        QCOMPARE(visiblePopupItems(), (QStringList{u"mnuAddNew2Dir"_s, u"mnusearch2"_s, u"sep4"_s,
+                                                   u"mnuCollapseall"_s}));
+
+        // "Collapse all" closes every open folder.
+        showTape(quranLine());
+        popupItem(u"mnuCollapseall"_s)->trigger();
+        QVERIFY(!KeyedTree::isExpanded(w.tree().item(kQuran + u'/')));
+    }
+
+    void queueRulesOfThePopup()
+    {
+        // The queue's own commands come later; its menu rules already hold for its entries.
+        MainFrame &w = openWindow();
+        KeyedTree &tree = w.tree();
+        KeyedTree::Node queue =
+            tree.add(nullptr, u"قائمة الانتظار"_s, u"قائمة الانتظار"_s, u"Closed"_s);
+        const QString entry1 = u"Leaf-قائمة الانتظار!one!NONE!"_s + url(u"a.mp3"_s);
+        const QString entry2 = u"Leaf-قائمة الانتظار!two!NONE!"_s + url(u"b.mp3"_s);
+        KeyedTree::Node first = tree.add(queue, entry1, u"one"_s, u"Leaf"_s);
+        view()->expandItem(queue);
+
+        // The only entry, player stopped: down shown, up hidden; "play the queue" offered.
+        click(first, Qt::RightButton);
+        w.menuForm().mnupopup()->close();
+        QVERIFY(popupItem(u"mnuMoveDown"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnuAdd2Fav"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnumodify"_s)->isVisible());
+        QVERIFY(popupItem(u"mnuPlayNext"_s)->isVisible());
+        QCOMPARE(popupItem(u"mnuPlayNext"_s)->text(), u"الاستماع إلى أشرطة قائمة الانتظار"_s);
+
+        // That entry playing: both hidden, and their separator.
+        click(first); // left click: plays it
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        click(first, Qt::RightButton);
+        w.menuForm().mnupopup()->close();
+        QVERIFY(!popupItem(u"mnuMoveDown"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
+        QVERIFY(!popupItem(u"sepl"_s)->isVisible());
+
+        // The second entry while the first plays: up hidden; with two entries "next" is offered.
+        KeyedTree::Node second = tree.add(queue, entry2, u"two"_s, u"Leaf"_s);
+        click(second, Qt::RightButton);
+        w.menuForm().mnupopup()->close();
+        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnuMoveDown"_s)->isVisible()); // the last
+        QCOMPARE(popupItem(u"mnuPlayNext"_s)->text(),
+                 u"الاستماع إلى الشريط التالي في قائمة الانتظار"_s);
+        QVERIFY(!popupItem(u"mnuPlayNext"_s)->isEnabled()); // its command comes with the queue
+        w.player().StopPlay();
+    }
+
+    void recentlyPlayedMenu()
+    {
+        // Bound 2, captions cut at 10 characters.
+        openWindow("0\r\n0\r\n0\r\n2\r\n10\r\n0\r\n0\r\n5475\r\n8295\r\n0\r\n@W\r\n0\r\n0\r\n");
+        const QString last = m_app->filePath(u"last.txt"_s);
+        writeBytes(last, CodePage::encode(u"abcdefghi***u1.mp3\r\nabcdefghij***u2.rm\r\n   \r\n"
+                                          u"\r\nold***u3.wav\r\nx***u4.mp3\r\n"_s));
+        MainFrame &w = *m_window;
+        w.FillRecentMenu();
+        // Blank lines give no item and shift nothing; a title of MaxTitleLen is cut.
+        QCOMPARE(action(u"LastItems_1"_s)->text(), u"abcdefghi"_s);
+        QCOMPARE(action(u"LastItems_2"_s)->text(), u"abcdefg..."_s);
+        QCOMPARE(action(u"LastItems_3"_s)->text(), u"old"_s);
+        QVERIFY(!action(u"LastItems_0"_s)->isVisible());
+        QVERIFY(action(u"separ"_s)->isVisible());
+
+        // Replaying moves the line to the top (within the bound) and forgets the played node.
+        click(showTape(quranLine()));
+        QVERIFY(!w.PlayedNode().isEmpty());
+        action(u"LastItems_3"_s)->trigger(); // "abcdefghij", now third after the new line
+        QCOMPARE(w.player().ClipSource(), u"u2.rm"_s);
+        QCOMPARE(w.PlayedNode(), QString());
+        QVERIFY(action(u"SaveRM"_s)->isEnabled());
+        QVERIFY(!action(u"SaveMP3"_s)->isEnabled());
+        QCOMPARE(titleText(), u"\nabcdefghij"_s);
+        const QStringList lines = CodePage::decodeLines(readBytes(last));
+        QCOMPARE(lines,
+                 (QStringList{u"abcdefghij***u2.rm"_s, u"R1 - سورة الفاتحة***"_s + url(u"a.mp3"_s),
+                              u"abcdefghi***u1.mp3"_s}));
+
+        // An unusable link plays but leaves the links and copy items as they were.
+        writeBytes(last, "old***u3.wav\r\n");
+        w.FillRecentMenu();
+        action(u"LastItems_1"_s)->trigger();
+        QCOMPARE(w.player().ClipSource(), u"u3.wav"_s);
+        QVERIFY(action(u"SaveRM"_s)->isEnabled());
+        QCOMPARE(w.playback().CurrentRMLink, u"u2.rm"_s);
+
+        // Clearing deletes the file; the next tape creates it again with one line.
+        action(u"mnudeletelasts"_s)->trigger();
+        QVERIFY(!QFile::exists(last));
+        QVERIFY(!action(u"mnudeletelasts"_s)->isEnabled());
+        QVERIFY(!action(u"separ"_s)->isVisible());
+        QVERIFY(!action(u"LastItems_1"_s));
+        click(showTape(quranLine()));
+        QCOMPARE(CodePage::decodeLines(readBytes(last)).size(), 1);
+        QVERIFY(action(u"mnudeletelasts"_s)->isEnabled());
+        w.player().StopPlay();
+    }
+
+    void unreachableLinkLeavesThePlayerStopped()
+    {
+        MainFrame &w = openWindow();
+        KeyedTree::Node tape = showTape(missingLine());
+        QSignalSpy failed(&w.player(), &AudioPlayer::failed);
+        click(tape);
+        QTRY_COMPARE(failed.count(), 1);
+        QCOMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(KeyedTree::image(tape), u"wait"_s);
+        // The tape is still recorded: the title and the line are written whatever happens.
+        QVERIFY(readBytes(m_app->filePath(u"last.txt"_s)).contains("missing.mp3"));
+    }
+
+    void trayMenuAndMinimisingWithoutATray()
+    {
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            QSKIP("a tray exists here; this case is about a desktop without one");
+        MainFrame &w = openWindow();
+        QMenu *tray = w.menuForm().mnuTray();
+        const auto visible = [tray] {
+            QStringList names;
+            tray->popup(QPoint());
+            tray->close();
+            for (QAction *a : tray->actions())
+                if (a->isVisible())
+                    names.append(a->objectName());
+            return names;
+        };
+        // Nothing loaded: no pause, stop, copy or save item.
+        QCOMPARE(visible(), (QStringList{u"mnuShow"_s, u"sep1"_s, u"mnuExit"_s}));
+
+        click(showTape(quranLine()));
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(visible(), (QStringList{u"mnuPause"_s, u"mnuStop"_s, u"sep6"_s,
+                                         u"mnuCopyLinkMP3Tray"_s, u"sep5"_s, u"mnuSaveMP3Tray"_s,
+                                         u"sep3"_s, u"mnuShow"_s, u"sep1"_s, u"mnuExit"_s}));
+        QVERIFY(!w.menuForm().item(u"mnuCopyLinkMP3Tray"_s)->isEnabled()); // comes later
+        click(showTape(lessonLine()));
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QVERIFY(visible().contains(u"mnuCopyLinkRMTray"_s));
+        QVERIFY(visible().contains(u"mnuSaveMP3Tray"_s));
+
+        // The pause item pauses and resumes; its caption follows the player.
+        w.menuForm().item(u"mnuPause"_s)->trigger();
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Paused));
+        QCOMPARE(w.menuForm().item(u"mnuPause"_s)->text(), u"استماع"_s);
+        w.menuForm().item(u"mnuPause"_s)->trigger();
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(w.menuForm().item(u"mnuPause"_s)->text(), u"إيقاف مؤقت"_s);
+        w.menuForm().item(u"mnuStop"_s)->trigger();
+        QCOMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
+
+        // No tray: the choice is greyed out and minimising never hides the window.
+        QVERIFY(action(u"mnuMintoTray_0"_s)->isChecked());
+        QVERIFY(!action(u"mnuMintoTray_0"_s)->isEnabled());
+        w.showMinimized();
+        QTest::qWait(50);
+        QVERIFY(!w.isHidden());
+        QVERIFY(!w.trayIcon());
+    }
+};
+
+QTEST_MAIN(TestPlayWindow)
+#include "tst_playwindow.moc"

@@ -1,0 +1,87 @@
+#include "codepage.h"
+#include "keyedtree.h"
+#include "mainframe.h"
+#include "menuform.h"
+#include "mpvplayer.h"
+#include "playback.h"
+
+#include <QAction>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+// Minimising to a real tray (an X server with a tray host).
+class TestTray : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_app;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(QSystemTrayIcon::isSystemTrayAvailable(), 5000);
+        QDir(m_app.path()).mkdir(u"DB"_s);
+        QVERIFY(writeCodePageLines(m_app.filePath(u"DB/a.txt"_s),
+                                   {u"أدعية!دعاء طويل جدا!none!samples/none.mp3"_s}));
+    }
+
+    void minimiseToTheTrayAndBack()
+    {
+        MainFrame w(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto *toTray = w.findChild<QAction *>(u"mnuMintoTray_0"_s);
+        QVERIFY(toTray->isEnabled()); // a tray exists
+        QVERIFY(toTray->isChecked());
+
+        w.showMaximized();
+        QTRY_COMPARE(w.LastWindowState, 2);
+        w.showMinimized();
+        QTRY_VERIFY(w.trayIcon());
+        QTRY_VERIFY(w.isHidden());
+        QCOMPARE(w.LastWindowState, 2); // kept from before the minimise
+        // The line break before a one-line title becomes a space.
+        QCOMPARE(w.trayIcon()->toolTip(), u" بسم الله الرحمن الرحيم"_s);
+
+        // The tooltip shows the playing title on one line, cut to the tip's length.
+        const QString title(80, u'ب');
+        w.playback().CurrentTitle = title;
+        Q_EMIT w.playback().titleChanged(u"سطر أول\nسطر ثان"_s);
+        QCOMPARE(w.TrayTip, u"سطر أول سطر ثان"_s);
+        Q_EMIT w.playback().titleChanged(title);
+        QCOMPARE(w.TrayTip.size(), 63);
+
+        // A double click gives the window back as it was before, and the icon goes.
+        Q_EMIT w.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QTRY_VERIFY(w.isVisible());
+        QTRY_VERIFY(w.isMaximized());
+        QTRY_VERIFY(!w.trayIcon());
+
+        // "To the taskbar": minimising keeps the window on the taskbar.
+        w.findChild<QAction *>(u"mnuMintoTray_1"_s)->trigger();
+        w.showMinimized();
+        QTest::qWait(200);
+        QVERIFY(!w.trayIcon());
+        QVERIFY(!w.isHidden());
+        w.showNormal();
+
+        // The tray menu's "main window" item restores too; closing from the tray saves settings.
+        w.findChild<QAction *>(u"mnuMintoTray_0"_s)->trigger();
+        w.showMinimized();
+        QTRY_VERIFY(w.trayIcon());
+        w.menuForm().item(u"mnuShow"_s)->trigger();
+        QTRY_VERIFY(w.isVisible());
+        QVERIFY(!w.trayIcon());
+        w.showMinimized();
+        QTRY_VERIFY(w.isHidden());
+        w.menuForm().item(u"mnuExit"_s)->trigger();
+        QTRY_VERIFY(QFile::exists(m_app.filePath(u"config.ini"_s)));
+        QVERIFY(!w.trayIcon());
+    }
+};
+
+QTEST_MAIN(TestTray)
+#include "tst_tray.moc"
