@@ -72,3 +72,16 @@ int Catalogue::IndexOfFile(const QString &fl) const
             return i;
     return -1;
 }
+
+int Catalogue::registerFile(const QString &name)
+{
+    if (const int known = IndexOfFile(linkFolder + u'/' + name); known >= 0)
+        return known;
+    // An empty folder was listed as one empty name: the first file takes its place.
+    if (CatalogueFiles.size() == 1 && CatalogueFiles.first().isEmpty()) {
+        CatalogueFiles[0] = name;
+        return 0;
+    }
+    CatalogueFiles.append(name);
+    return int(CatalogueFiles.size() - 1);
+}

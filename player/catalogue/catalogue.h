@@ -37,6 +37,9 @@ public:
     void Add2Tree(QStringView ttlaligne, int FichN);
     // The number of the catalogue file whose full path is fl, or -1.
     int IndexOfFile(const QString &fl) const;
+    // Registers a catalogue file the program itself created in the DB folder during this run, so
+    // that its records carry its real number; returns that number.
+    int registerFile(const QString &name);
     // The full path of catalogue file number n.
     QString catalogueFilePath(int n) const;
 

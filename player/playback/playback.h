@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class AudioPlayer;
 class RecentList;
 
@@ -39,6 +41,9 @@ public:
     QString PauseCaption;
 
     AudioPlayer &player() { return m_player; }
+
+    // Runs first on every position event of the player (the play queue's step).
+    std::function<void(qint64 position, qint64 length)> queueStep;
 
     // Plays the tape of a node key ("Leaf-" + record, or a queue or search entry's key). Neither
     // PlayedNode nor node images change here; the callers do that.

@@ -4,10 +4,12 @@
 #include "audioplayer.h"
 #include "cataloguetree.h"
 #include "codepage.h"
+#include "favourites.h"
 #include "general.h"
 #include "keyedtree.h"
 #include "mpvplayer.h"
 #include "playback.h"
+#include "playqueue.h"
 #include "settingsfile.h"
 #include "widgets.h"
 
@@ -20,6 +22,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -80,11 +83,9 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     m_menus = new MenuForm(this);
     // Popup items whose features come later stay disabled until then.
     for (const QString &name :
-         {u"mnuAdd2Fav"_s, u"mnuAdd2Playlist"_s, u"mnuPlayNext"_s, u"mnuDMP3"_s, u"mnuDRM"_s,
-          u"mnuSaveMP3"_s, u"mnuSaveRM"_s, u"mnumodify"_s, u"mnudelete"_s, u"mnuAddNew2Dir"_s,
-          u"mnusearch2"_s, u"mnuDelDir"_s, u"mnuMoveup"_s, u"mnuMoveDown"_s,
-          u"mnuCopyLinkMP3Tray"_s, u"mnuCopyLinkRMTray"_s, u"mnuSaveMP3Tray"_s, u"mnuSaveRMTray"_s,
-          u"mnuPlayNextTray"_s})
+         {u"mnuDMP3"_s, u"mnuDRM"_s, u"mnuSaveMP3"_s, u"mnuSaveRM"_s, u"mnumodify"_s,
+          u"mnudelete"_s, u"mnuAddNew2Dir"_s, u"mnusearch2"_s, u"mnuDelDir"_s,
+          u"mnuCopyLinkMP3Tray"_s, u"mnuCopyLinkRMTray"_s, u"mnuSaveMP3Tray"_s, u"mnuSaveRMTray"_s})
         m_menus->setAvailable(name, false);
 
     m_playback = new Playback(*m_player, *m_keyedTree, m_recent, this);
@@ -99,6 +100,14 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     connect(m_playback, &Playback::pauseCaptionChanged, this,
             [this](const QString &text) { m_menus->item(u"mnuPause"_s)->setText(text); });
 
+    m_queue = new PlayQueue(*m_playback, *m_catalogueTree, this);
+    m_playback->queueStep = [this](qint64 position, qint64 length) {
+        m_queue->positionChanged(position, length);
+    };
+    connect(m_queue, &PlayQueue::entrySelected, this,
+            [this](KeyedTree::Node node) { SourceNode = node; });
+    m_favourites = new Favourites(*m_catalogueTree, folder + u"/DB/favorites.txt"_s);
+
     const auto onItem = [this](const QString &name, auto handler) {
         connect(m_menus->item(name), &QAction::triggered, this, handler);
     };
@@ -107,6 +116,12 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     onItem(u"mnuCollapseall"_s, &MainFrame::mnuCollapseall_Click);
     onItem(u"mnucollapsenode"_s, &MainFrame::mnucollapsenode_Click);
     onItem(u"mnuShow"_s, &MainFrame::mnuShow_Click);
+    onItem(u"mnuAdd2Fav"_s, &MainFrame::mnuAdd2Fav_Click);
+    onItem(u"mnuAdd2Playlist"_s, [this] { m_queue->Add2Playlist(TreeView1->currentItem()); });
+    onItem(u"mnuPlayNext"_s, [this] { m_queue->PlayNextInPlayList(); });
+    onItem(u"mnuPlayNextTray"_s, [this] { m_queue->PlayNextInPlayList(); });
+    onItem(u"mnuMoveup"_s, [this] { m_queue->MoveNodeUp(SourceNode, 1); });
+    onItem(u"mnuMoveDown"_s, [this] { m_queue->MoveNodeUp(SourceNode, 2); });
     onItem(u"mnuExit"_s, &MainFrame::mnuExit_Click);
     connect(m_menus->item(u"mnuPause"_s), &QAction::triggered, m_playback, &Playback::pauseToggle);
     connect(m_menus->item(u"mnuStop"_s), &QAction::triggered, m_playback, &Playback::stop);
@@ -654,9 +669,8 @@ bool MainFrame::eventFilter(QObject *watched, QEvent *event)
         const int key = static_cast<QKeyEvent *>(event)->key();
         KeyedTree::Node node = TreeView1->currentItem();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && CatalogueTree::NodeKind(node) == 2) {
-            SourceNode = node;
+            SourceNode = m_queue->playClicked(node);
             SourceType = 2;
-            m_playback->playClickedTape(node);
             return true;
         }
     }
@@ -756,7 +770,7 @@ void MainFrame::treeMousePressed(QMouseEvent *event)
         ShowTreePopup();
     } else if (event->button() == Qt::LeftButton && SourceType == 2) {
         // Clicks on the expander of a folder are the view's; a tape has none.
-        m_playback->playClickedTape(SourceNode);
+        SourceNode = m_queue->playClicked(SourceNode);
     }
 }
 
@@ -767,7 +781,7 @@ MenuForm::State MainFrame::menuState() const
     state.playState = m_player->PlayState();
     state.playedNode = PlayedNode();
     state.clipText = m_player->ClipText();
-    state.queueNode = m_keyedTree->item(u"قائمة الانتظار"_s);
+    state.queueNode = m_queue->QueueNode();
     return state;
 }
 
@@ -795,6 +809,14 @@ void MainFrame::mnuCollapseall_Click()
 void MainFrame::mnucollapsenode_Click()
 {
     m_catalogueTree->CollapseSubtree(TreeView1->currentItem());
+}
+
+void MainFrame::mnuAdd2Fav_Click()
+{
+    if (!m_favourites->mnuAdd2Fav_Click(TreeView1->currentItem()))
+        QMessageBox::warning(
+            this, u"أشرطتي المفضلة"_s,
+            u"تعذر حفظ الشريط في ملف المفضلة. تأكد من إمكان الكتابة في مجلد DB."_s);
 }
 
 void MainFrame::syncSaveItems()

@@ -15,8 +15,10 @@
 class AudioControl;
 class AudioPlayer;
 class CatalogueTree;
+class Favourites;
 class MenuForm;
 class Playback;
+class PlayQueue;
 class QAction;
 class QSystemTrayIcon;
 class QFrame;
@@ -76,6 +78,7 @@ public:
     Catalogue &catalogue() { return m_catalogue; }
     AudioPlayer &player() { return *m_player; }
     Playback &playback() { return *m_playback; }
+    PlayQueue &queue() { return *m_queue; }
     MenuForm &menuForm() { return *m_menus; }
     RecentList &recentList() { return m_recent; }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
@@ -95,6 +98,7 @@ public:
     void mnulisten_RM();
     void mnuCollapseall_Click();
     void mnucollapsenode_Click();
+    void mnuAdd2Fav_Click();
 
     void FillRecentMenu();
     void ClearRecentMenu();
@@ -149,6 +153,8 @@ private:
     AudioPlayer *m_player = nullptr;
     RecentList m_recent;
     Playback *m_playback = nullptr;
+    PlayQueue *m_queue = nullptr;
+    Favourites *m_favourites = nullptr;
     MenuForm *m_menus = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_lastMenu = nullptr;
