@@ -444,6 +444,10 @@ bool MpvPlayer::handleEndFile(const mpv_event &event)
         Q_EMIT PositionChanged(last, last);
         if (!alive)
             return false;
+        // A listener may have started the next clip from that event (the play queue does): then
+        // the finished clip is already forgotten and the new one must be left alone.
+        if (m_entry != entry)
+            return true;
         forgetClip();
         updateState();
         return !alive.isNull();

@@ -7,6 +7,7 @@
 #include "mpvplayer.h"
 #include "playback.h"
 #include "testhttpserver.h"
+#include "windowdriver.h"
 
 #include <QAction>
 #include <QFile>
@@ -25,24 +26,9 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
 const QString kQuran = u"القرآن الكريم"_s;
 const QString kLessons = u"الدروس والخطب"_s;
 const QString kDua = u"أدعية"_s;
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 } // namespace
 
 // The window driven as a user drives it, against the real player streaming from a server on
@@ -52,9 +38,7 @@ class TestPlayWindow : public QObject
     Q_OBJECT
 
     TestHttpServer m_server;
-    QByteArray m_mp3;
-    std::unique_ptr<QTemporaryDir> m_app;
-    std::unique_ptr<MainFrame> m_window;
+    WindowDriver m_driver;
 
     QString url(const QString &name) const { return m_server.url(u'/' + name); }
 
@@ -68,55 +52,32 @@ class TestPlayWindow : public QObject
 
     MainFrame &openWindow(const QByteArray &config = {})
     {
-        m_window.reset();
-        m_app = std::make_unique<QTemporaryDir>();
-        QDir(m_app->path()).mkdir(u"DB"_s);
-        writeCodePageLines(m_app->filePath(u"DB/a.txt"_s),
-                           {quranLine(), lessonLine(), rmOnlyLine(), missingLine()});
-        if (!config.isEmpty())
-            writeBytes(m_app->filePath(u"config.ini"_s), config);
-        auto *player = new MpvPlayer(m_app->path(), {u"ao=null"_s});
-        m_window = std::make_unique<MainFrame>(m_app->path(), player);
-        m_window->show();
-        return *m_window;
+        return m_driver.open({quranLine(), lessonLine(), rmOnlyLine(), missingLine()}, config);
     }
-
-    QTreeWidget *view() { return m_window->tree().widget(); }
-
-    // Opens the folders down to the tape of this record and returns its node.
-    KeyedTree::Node showTape(const QString &line)
-    {
-        KeyedTree &tree = m_window->tree();
-        const QString path = m_window->catalogue().BuildPath(line);
-        const QStringList parts = path.split(u'/');
-        QString key;
-        for (int i = 0; i + 1 < parts.size(); ++i) {
-            key += parts[i] + u'/';
-            if (KeyedTree::Node n = tree.item(key))
-                view()->expandItem(n);
-        }
-        KeyedTree::Node tape = tree.item(u"Leaf-"_s + line);
-        if (tape)
-            view()->scrollToItem(tape);
-        return tape;
-    }
-
+    QTreeWidget *view() { return m_driver.view(); }
+    KeyedTree::Node showTape(const QString &line) { return m_driver.showTape(line); }
     void click(KeyedTree::Node node, Qt::MouseButton button = Qt::LeftButton)
     {
-        const QPoint at = node ? view()->visualItemRect(node).center()
-                               : QPoint(5, view()->viewport()->height() - 3);
-        QTest::mouseClick(view()->viewport(), button, {}, at);
+        m_driver.click(node, button);
+    }
+    QAction *action(const QString &name) { return m_driver.action(name); }
+    QAction *popupItem(const QString &name) { return m_driver.popupItem(name); }
+    QString appPath(const QString &name) const { return m_driver.appPath(name); }
+    static QByteArray readBytes(const QString &path) { return WindowDriver::readBytes(path); }
+    static void writeBytes(const QString &path, const QByteArray &bytes)
+    {
+        WindowDriver::writeBytes(path, bytes);
     }
 
-    QAction *action(const QString &name) { return m_window->findChild<QAction *>(name); }
-    QAction *popupItem(const QString &name) { return m_window->menuForm().item(name); }
-
-    QString titleText() { return m_window->findChild<QTextEdit *>(u"LTitle"_s)->toPlainText(); }
+    QString titleText()
+    {
+        return m_driver.window().findChild<QTextEdit *>(u"LTitle"_s)->toPlainText();
+    }
 
     QStringList visiblePopupItems()
     {
         QStringList names;
-        for (QAction *a : m_window->menuForm().mnupopup()->actions())
+        for (QAction *a : m_driver.window().menuForm().mnupopup()->actions())
             if (a->isVisible())
                 names.append(a->objectName());
         return names;
@@ -125,27 +86,15 @@ class TestPlayWindow : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(u"ffmpeg"_s).isEmpty())
+        const QByteArray mp3 = makeMp3(3);
+        if (mp3.isEmpty())
             QSKIP("ffmpeg is not installed: no audio to serve");
-        QTemporaryDir dir;
-        const QString mp3 = dir.filePath(u"a.mp3"_s);
-        QProcess ffmpeg;
-        ffmpeg.start(u"ffmpeg"_s,
-                     {u"-loglevel"_s, u"error"_s, u"-f"_s, u"lavfi"_s, u"-i"_s,
-                      u"sine=frequency=440:duration=3"_s, u"-c:a"_s, u"libmp3lame"_s, mp3});
-        QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
-        m_mp3 = readBytes(mp3);
         for (const QString &name : {u"/a.mp3"_s, u"/b.mp3"_s, u"/b.rm"_s, u"/c.rm"_s})
-            m_server.addFile(name, m_mp3);
+            m_server.addFile(name, mp3);
         QVERIFY(m_server.start());
     }
 
-    void cleanup()
-    {
-        if (m_window)
-            m_window->close();
-        m_window.reset();
-    }
+    void cleanup() { m_driver.close(); }
 
     void leftClickPlaysTheTape()
     {
@@ -161,7 +110,7 @@ private Q_SLOTS:
         QCOMPARE(titleText(), u"\nR1 - سورة الفاتحة"_s);
         QVERIFY(action(u"SaveMP3"_s)->isEnabled());
         QVERIFY(!action(u"SaveRM"_s)->isEnabled());
-        QCOMPARE(readBytes(m_app->filePath(u"last.txt"_s)),
+        QCOMPARE(readBytes(appPath(u"last.txt"_s)),
                  CodePage::encode(u"R1 - سورة الفاتحة***"_s + url(u"a.mp3"_s)) + "\r\n");
         QCOMPARE(action(u"LastItems_1"_s)->text(), u"R1 - سورة الفاتحة"_s);
         QVERIFY(action(u"mnudeletelasts"_s)->isEnabled());
@@ -301,10 +250,10 @@ private Q_SLOTS:
     {
         // Bound 2, captions cut at 10 characters.
         openWindow("0\r\n0\r\n0\r\n2\r\n10\r\n0\r\n0\r\n5475\r\n8295\r\n0\r\n@W\r\n0\r\n0\r\n");
-        const QString last = m_app->filePath(u"last.txt"_s);
+        const QString last = appPath(u"last.txt"_s);
         writeBytes(last, CodePage::encode(u"abcdefghi***u1.mp3\r\nabcdefghij***u2.rm\r\n   \r\n"
                                           u"\r\nold***u3.wav\r\nx***u4.mp3\r\n"_s));
-        MainFrame &w = *m_window;
+        MainFrame &w = m_driver.window();
         w.FillRecentMenu();
         // Blank lines give no item and shift nothing; a title of MaxTitleLen is cut.
         QCOMPARE(action(u"LastItems_1"_s)->text(), u"abcdefghi"_s);
@@ -357,7 +306,7 @@ private Q_SLOTS:
         QCOMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
         QCOMPARE(KeyedTree::image(tape), u"wait"_s);
         // The tape is still recorded: the title and the line are written whatever happens.
-        QVERIFY(readBytes(m_app->filePath(u"last.txt"_s)).contains("missing.mp3"));
+        QVERIFY(readBytes(appPath(u"last.txt"_s)).contains("missing.mp3"));
     }
 
     void trayMenuAndMinimisingWithoutATray()
