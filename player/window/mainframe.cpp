@@ -106,7 +106,7 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     };
     connect(m_queue, &PlayQueue::entrySelected, this,
             [this](KeyedTree::Node node) { SourceNode = node; });
-    m_favourites = new Favourites(*m_catalogueTree, folder + u"/DB/favorites.txt"_s);
+    m_favourites = std::make_unique<Favourites>(*m_catalogueTree, folder + u"/DB/favorites.txt"_s);
 
     const auto onItem = [this](const QString &name, auto handler) {
         connect(m_menus->item(name), &QAction::triggered, this, handler);

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class AudioControl;
@@ -154,7 +155,7 @@ private:
     RecentList m_recent;
     Playback *m_playback = nullptr;
     PlayQueue *m_queue = nullptr;
-    Favourites *m_favourites = nullptr;
+    std::unique_ptr<Favourites> m_favourites;
     MenuForm *m_menus = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_lastMenu = nullptr;
