@@ -33,6 +33,17 @@ QStringView RecordField(QStringView line, int n)
     return end < 0 ? line.mid(start) : line.mid(start, end - start);
 }
 
+QString LinkFields(QStringView line)
+{
+    QString fields = RecordField(line, 3).toString();
+    if (InstrCount(line, u"!") >= 4) {
+        const QStringView fifth = RecordField(line, 4);
+        if (!isBlank(fifth))
+            fields += u'!' + fifth.toString();
+    }
+    return fields;
+}
+
 LinkPair ExtractLinks(QStringView lakey)
 {
     LinkPair pair;

@@ -35,5 +35,9 @@ bool IsValidFieldText(QStringView text);
 // Whether a text may be stored as a link: not blank, ending in ".rm" or "mp3" in any letter case.
 bool IsValidLink(QStringView text);
 
+// The link fields of a record as a derived record carries them: field 4, then "!" and field 5
+// when there is a field 5 holding more than spaces.
+QString LinkFields(QStringView line);
+
 // Field n (0-based) of a record line, or an empty view when the line has fewer fields.
 QStringView RecordField(QStringView line, int n);

@@ -8,8 +8,6 @@
 
 #include <QFileInfo>
 
-#include <algorithm>
-
 using namespace Qt::Literals::StringLiterals;
 
 Favourites::Favourites(CatalogueTree &tree, QString file)
@@ -29,14 +27,8 @@ QString Favourites::FavouriteRecord(const QString &tapeKey)
     // "Leaf-" + category; a search result's first field ends in "@@@###" + category.
     const QString category =
         first.contains(u"@@@###"_s) ? first.split(u"@@@###"_s).last() : first.mid(5);
-    QString record = Category() + u'!' + category + u'/' + PlayQueue::entryTitle(tapeKey) +
-                     u"!NONE!"_s + RecordField(tapeKey, 3).toString();
-    if (InstrCount(tapeKey, u"!") >= 4) {
-        const QStringView fifth = RecordField(tapeKey, 4);
-        if (std::any_of(fifth.begin(), fifth.end(), [](QChar c) { return c != u' '; }))
-            record += u'!' + fifth.toString();
-    }
-    return record;
+    return Category() + u'!' + category + u'/' + PlayQueue::entryTitle(tapeKey) + u"!NONE!"_s +
+           LinkFields(tapeKey);
 }
 
 bool Favourites::mnuAdd2Fav_Click(KeyedTree::Node node)

@@ -70,14 +70,7 @@ QString PlayQueue::entryTitle(const QString &tapeKey)
 
 QString PlayQueue::queueRecord(const QString &tapeKey)
 {
-    QString record =
-        QueueKey() + u'!' + entryTitle(tapeKey) + u"!NONE!"_s + RecordField(tapeKey, 3).toString();
-    if (InstrCount(tapeKey, u"!") >= 4) {
-        const QStringView fifth = RecordField(tapeKey, 4);
-        if (std::any_of(fifth.begin(), fifth.end(), [](QChar c) { return c != u' '; }))
-            record += u'!' + fifth.toString();
-    }
-    return record;
+    return QueueKey() + u'!' + entryTitle(tapeKey) + u"!NONE!"_s + LinkFields(tapeKey);
 }
 
 KeyedTree::Node PlayQueue::ensureQueueNode()
