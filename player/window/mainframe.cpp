@@ -7,6 +7,7 @@
 #include "favourites.h"
 #include "general.h"
 #include "keyedtree.h"
+#include "mprisservice.h"
 #include "mpvplayer.h"
 #include "playback.h"
 #include "playqueue.h"
@@ -131,6 +132,14 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     });
 
     Form_Load();
+
+    // Media keys and the desktop's media widget; without a session bus the program runs alone.
+    m_mpris = new MprisService(*m_player, *this, this);
+    if (m_mpris->registerOnSessionBus()) {
+        connect(m_playback, &Playback::titleChanged, m_mpris, &MprisService::metadataChanged);
+        connect(m_queue, &PlayQueue::changed, m_mpris, &MprisService::canGoNextChanged);
+        connect(m_player, &AudioPlayer::StateChanged, m_mpris, &MprisService::canGoNextChanged);
+    }
 }
 
 MainFrame::~MainFrame()
@@ -957,4 +966,36 @@ void MainFrame::mnuShow_Click()
 void MainFrame::mnuExit_Click()
 {
     UnloadAllWindows(false);
+}
+
+// ---- desktop media controls -----------------------------------------------------------------
+
+void MainFrame::quitFromDesktop()
+{
+    close();
+}
+
+void MainFrame::raiseFromDesktop()
+{
+    mnuShow_Click();
+}
+
+void MainFrame::playNextFromDesktop()
+{
+    m_queue->PlayNextInPlayList();
+}
+
+bool MainFrame::canGoNext() const
+{
+    return m_queue->canGoNext();
+}
+
+QString MainFrame::currentTitle() const
+{
+    return m_player->ClipSource().isEmpty() ? QString() : CurrentTitle();
+}
+
+QString MainFrame::currentLink() const
+{
+    return m_player->ClipSource();
 }

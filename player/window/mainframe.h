@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "keyedtree.h"
+#include "mediacontrol.h"
 #include "menuform.h"
 #include "recentlist.h"
 #include "taperecord.h"
@@ -18,6 +19,7 @@ class AudioPlayer;
 class CatalogueTree;
 class Favourites;
 class MenuForm;
+class MprisService;
 class Playback;
 class PlayQueue;
 class QAction;
@@ -33,7 +35,7 @@ class QTreeWidget;
 
 // The player's main window. Control arrays of the menus and the search bar are named
 // name_index (QSort_0 .. QSort_3, Riwaya_0 .., OptionS_0, OptionS_1, ...).
-class MainFrame : public QMainWindow
+class MainFrame : public QMainWindow, public MediaControlHost
 {
     Q_OBJECT
 
@@ -112,6 +114,15 @@ public:
     // Whether a tray exists to minimise into right now.
     static bool trayAvailable();
 
+    // What the desktop's media controls ask of the window.
+    void quitFromDesktop() override;
+    void raiseFromDesktop() override;
+    void playNextFromDesktop() override;
+    bool canGoNext() const override;
+    QString currentTitle() const override;
+    QString currentLink() const override;
+    MprisService *mprisService() const { return m_mpris; }
+
     void AdjustTitleLines();
     QString titleText() const;
 
@@ -156,6 +167,7 @@ private:
     Playback *m_playback = nullptr;
     PlayQueue *m_queue = nullptr;
     std::unique_ptr<Favourites> m_favourites;
+    MprisService *m_mpris = nullptr;
     MenuForm *m_menus = nullptr;
     QSystemTrayIcon *m_trayIcon = nullptr;
     QMenu *m_lastMenu = nullptr;

@@ -283,12 +283,15 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Paused), 10000);
         QVERIFY2(player->position() < 100, qPrintable(QString::number(player->position())));
         player->StartPlay();
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Playing));
+        // Paused before its first audio was decoded, it may read Opening again for a moment.
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Playing), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, 10000);
         player->StopPlay();
-        QCOMPARE(recorder.stateList().mid(states),
-                 (QList<int>{AudioPlayer::Opening, AudioPlayer::Paused, AudioPlayer::Playing,
-                             AudioPlayer::Stopped}));
+        QList<int> seen = recorder.stateList().mid(states);
+        seen.removeAll(AudioPlayer::Opening);
+        QCOMPARE(recorder.stateList().value(states), int(AudioPlayer::Opening));
+        QCOMPARE(seen,
+                 (QList<int>{AudioPlayer::Paused, AudioPlayer::Playing, AudioPlayer::Stopped}));
         QCOMPARE(recorder.failures.count(), 0);
     }
 

@@ -1,15 +1,18 @@
 #include "audioplayer.h"
 #include "cataloguetree.h"
 #include "codepage.h"
+#include "gdbustool.h"
 #include "keyedtree.h"
 #include "mainframe.h"
 #include "menuform.h"
+#include "mprisservice.h"
 #include "mpvplayer.h"
 #include "playback.h"
 #include "testhttpserver.h"
 #include "windowdriver.h"
 
 #include <QAction>
+#include <QDBusConnection>
 #include <QFile>
 #include <QMenu>
 #include <QProcess>
@@ -227,7 +230,9 @@ private Q_SLOTS:
         QCOMPARE(popupItem(u"mnuPlayNext"_s)->text(), u"الاستماع إلى أشرطة قائمة الانتظار"_s);
 
         // That entry playing: both hidden, and their separator.
-        click(first); // left click: plays it
+        click(first); // left click: plays it (a clicked entry is re-created at the top)
+        first = tree.item(entry1);
+        QCOMPARE(w.SourceNode, first);
         QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
         click(first, Qt::RightButton);
         w.menuForm().mnupopup()->close();
@@ -307,6 +312,36 @@ private Q_SLOTS:
         QCOMPARE(KeyedTree::image(tape), u"wait"_s);
         // The tape is still recorded: the title and the line are written whatever happens.
         QVERIFY(readBytes(appPath(u"last.txt"_s)).contains("missing.mp3"));
+    }
+
+    void desktopMediaControls()
+    {
+        if (!QDBusConnection::sessionBus().isConnected() ||
+            QStandardPaths::findExecutable(u"gdbus"_s).isEmpty())
+            QSKIP("no session bus or no gdbus: run under dbus-run-session");
+        MainFrame &w = openWindow();
+        const QString name = w.mprisService()->serviceName();
+        QVERIFY(name.startsWith(u"org.mpris.MediaPlayer2.marvoli"_s));
+        const auto get = [&name](const QString &property) {
+            return GDBusTool::gdbusCall(name, u"org.freedesktop.DBus.Properties.Get"_s,
+                                        {u"org.mpris.MediaPlayer2.Player"_s, property})
+                .out;
+        };
+        QVERIFY(get(u"PlaybackStatus"_s).contains(u"'Stopped'"_s));
+
+        click(showTape(quranLine()));
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QVERIFY(get(u"PlaybackStatus"_s).contains(u"'Playing'"_s));
+        const QString metadata = get(u"Metadata"_s);
+        QVERIFY2(metadata.contains(u"R1 - سورة الفاتحة"_s), qPrintable(metadata));
+        QVERIFY(metadata.contains(url(u"a.mp3"_s)));
+
+        // The media key pauses; the desktop's quit closes the window as the user would.
+        GDBusTool::gdbusCall(name, u"org.mpris.MediaPlayer2.Player.PlayPause"_s);
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Paused));
+        QVERIFY(GDBusTool::gdbusCall(name, u"org.mpris.MediaPlayer2.Quit"_s).finished);
+        QVERIFY(QFile::exists(appPath(u"config.ini"_s)));
+        QVERIFY(!w.isVisible());
     }
 
     void trayMenuAndMinimisingWithoutATray()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class AudioPlayer;
+
+// What the desktop's media controls may ask of the program besides the audio player itself.
+// The main window implements it.
+class MediaControlHost
+{
+public:
+    virtual ~MediaControlHost() = default;
+
+    // Runs the window's normal close (settings saved); returns once that has happened.
+    virtual void quitFromDesktop() = 0;
+    // Shows and activates the main window, also when it sits in the tray.
+    virtual void raiseFromDesktop() = 0;
+    // Plays the next queue entry, as the menu item does.
+    virtual void playNextFromDesktop() = 0;
+    // Whether the queue has an entry to play next.
+    virtual bool canGoNext() const = 0;
+    // The title shown for the tape being played and its link ("" when none).
+    virtual QString currentTitle() const = 0;
+    virtual QString currentLink() const = 0;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+class AudioPlayer;
+class MediaControlHost;
+class MprisPlayerAdaptor;
+
+// Lets the desktop's media keys and media widget control the player, over the session bus with
+// the MPRIS interfaces. It only translates: commands go to the AudioPlayer and the window (the
+// MediaControlHost), and changes of state, track and volume are announced to the desktop.
+class MprisService : public QObject
+{
+    Q_OBJECT
+
+public:
+    MprisService(AudioPlayer &player, MediaControlHost &host, QObject *parent = nullptr);
+    ~MprisService() override;
+
+    // Puts the service on the session bus, under org.mpris.MediaPlayer2.marvoli, or under
+    // ....marvoli.instance<pid> when another Marvoli already holds that name. Returns false,
+    // without a word, when there is no session bus: the program then runs without it.
+    bool registerOnSessionBus();
+    // The bus name taken; empty before registerOnSessionBus() succeeded.
+    QString serviceName() const { return m_serviceName; }
+
+    // The window calls these when the title or link shown changed, and when the queue got or
+    // lost its next entry.
+    void metadataChanged();
+    void canGoNextChanged();
+
+    // For the adaptors: sends org.freedesktop.DBus.Properties.PropertiesChanged for one interface.
+    void sendPropertiesChanged(const QString &interfaceName, const QVariantMap &changed);
+
+private:
+    MprisPlayerAdaptor *m_player;
+    QString m_serviceName;
+};
