@@ -239,8 +239,9 @@ void CatalogueIndex::storePath(Entry &e, QStringView path)
 
 void CatalogueIndex::storeFields(Entry &e, QStringView record)
 {
-    e.category = internAt(kCategorySlot, RecordField(record, 0));
-    e.thirdField = internAt(kThirdFieldSlot, RecordField(record, 2));
+    const FirstFields fields = SplitFirstFields(record);
+    e.category = internAt(kCategorySlot, fields.category);
+    e.thirdField = internAt(kThirdFieldSlot, fields.third);
 }
 
 int CatalogueIndex::componentCount(qsizetype i) const

@@ -33,6 +33,20 @@ QStringView RecordField(QStringView line, int n)
     return end < 0 ? line.mid(start) : line.mid(start, end - start);
 }
 
+FirstFields SplitFirstFields(QStringView line)
+{
+    QStringView fields[3];
+    qsizetype start = 0;
+    for (int i = 0; i < 3 && start <= line.size(); ++i) {
+        const qsizetype bang = line.indexOf(u'!', start);
+        fields[i] = bang < 0 ? line.mid(start) : line.mid(start, bang - start);
+        if (bang < 0)
+            break;
+        start = bang + 1;
+    }
+    return {fields[0], fields[1], fields[2]};
+}
+
 QString LinkFields(QStringView line)
 {
     QString fields = RecordField(line, 3).toString();

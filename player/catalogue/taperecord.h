@@ -39,5 +39,15 @@ bool IsValidLink(QStringView text);
 // when there is a field 5 holding more than spaces.
 QString LinkFields(QStringView line);
 
+// The first three fields of a record line (category, name path, third field) in one pass;
+// missing ones are empty views.
+struct FirstFields
+{
+    QStringView category;
+    QStringView names;
+    QStringView third;
+};
+FirstFields SplitFirstFields(QStringView line);
+
 // Field n (0-based) of a record line, or an empty view when the line has fewer fields.
 QStringView RecordField(QStringView line, int n);

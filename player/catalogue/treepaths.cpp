@@ -57,13 +57,19 @@ void TreePaths::resetLists()
 
 QString TreePaths::BuildPath(QStringView ttlaligne)
 {
-    const QStringView category = RecordField(ttlaligne, 0);
-    const QStringView names = RecordField(ttlaligne, 1);
-    const QStringView third = RecordField(ttlaligne, 2);
+    const auto [category, names, third] = SplitFirstFields(ttlaligne);
 
     CategoryList.addIfNew(category);
 
-    if (isQuranRecord(category)) {
+    // Records come in runs of one category: its kind is worked out once per run.
+    if (category != m_kindOf) {
+        m_kindOf = category.toString();
+        m_kind = isQuranRecord(category)    ? Kind::Quran
+                 : isLessonRecord(category) ? Kind::Lesson
+                                            : Kind::Other;
+    }
+
+    if (m_kind == Kind::Quran) {
         QString path = quranPath(category, names, third);
         if (const qsizetype n = RiwayaList.addIfNew(third); n > 0 && onNewRiwaya)
             onNewRiwaya(n, RiwayaList.at(n));
@@ -71,7 +77,7 @@ QString TreePaths::BuildPath(QStringView ttlaligne)
         return path;
     }
 
-    if (isLessonRecord(category)) {
+    if (m_kind == Kind::Lesson) {
         QString path = lessonPath(category, names, third);
         OwnerList.addIfNew(firstComponent(names));
         if (hasSection(third))

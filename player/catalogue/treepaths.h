@@ -41,6 +41,17 @@ public:
     static bool hasSection(QStringView field);
 
 private:
+    enum class Kind
+    {
+        Quran,
+        Lesson,
+        Other
+    };
+
     QString quranPath(QStringView category, QStringView names, QStringView riwaya) const;
     QString lessonPath(QStringView category, QStringView names, QStringView section) const;
+
+    // The category of the last record and what kind of record it made.
+    QString m_kindOf;
+    Kind m_kind = Kind::Other;
 };
