@@ -44,6 +44,7 @@ void CatalogueIndex::reset()
     m_chunks.clear();
     m_chunkUsed = 0;
     m_chunkSize = 0;
+    m_chunkHint = kChunkBytes;
     m_wide.clear();
     m_pathIds.clear();
     m_livePathIds = 0;
@@ -56,6 +57,8 @@ void CatalogueIndex::reserve(qsizetype entries)
 {
     if (entries <= 0)
         return;
+    // Record chunks sized to the catalogue: a small one does not pay for a large chunk.
+    m_chunkHint = std::clamp(std::size_t(entries) * 128, std::size_t(64) << 10, kChunkBytes);
     m_entries.reserve(std::size_t(entries) + 1);
     m_pathIds.reserve(std::size_t(entries) * 4);
     adviseHugePages(m_entries.data(), m_entries.capacity() * sizeof(Entry));
@@ -171,7 +174,7 @@ void CatalogueIndex::storeRecordBytes(Entry &e, QByteArrayView bytes)
 {
     const auto n = std::size_t(bytes.size());
     if (m_chunks.empty() || m_chunkUsed + n > m_chunkSize) {
-        m_chunkSize = std::max(kChunkBytes, n);
+        m_chunkSize = std::max(m_chunkHint, n);
         m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_chunkSize));
         adviseHugePages(m_chunks.back().get(), m_chunkSize);
         m_chunkUsed = 0;

@@ -114,6 +114,7 @@ private:
     std::vector<std::unique_ptr<char[]>> m_chunks;
     std::size_t m_chunkUsed = 0;
     std::size_t m_chunkSize = 0;
+    std::size_t m_chunkHint = 0;
     // Records holding characters the code page cannot represent (typed by the user), as text.
     QStringList m_wide;
 
