@@ -1,15 +1,105 @@
 #include "atomicfile.h"
 
-#include <QSaveFile>
+#include "general.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using StatBuffer = struct stat;
+
+// Opens a new temporary file beside target, named after it. The name begins with a dot: a
+// temporary file left by a crash in the catalogue folder is then a hidden file, never read as a
+// catalogue. Created with mode 0666 so that the umask applies as to any new file.
+int createTemporary(const QByteArray &target, QByteArray &name)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
+    const QByteArray base = slash < 0 ? target : target.mid(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = folder + '.' + base + '.' +
+               QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeAll(int fd, QByteArrayView bytes)
+{
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        // A short count is normal near a size limit; the next write then reports the error.
+        const ssize_t written = ::write(fd, data, std::size_t(std::min<qsizetype>(left, 1 << 30)));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+} // namespace
 
 bool writeFileAtomically(const QString &path, QByteArrayView bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (path.isEmpty())
         return false;
-    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
-        file.cancelWriting();
+    QByteArray target = nativeFileName(path);
+    StatBuffer old{};
+    bool replacing = false;
+    if (::lstat(target.constData(), &old) == 0) {
+        if (S_ISLNK(old.st_mode)) {
+            // The link stays; the file it names gets the new content. A dangling link is left
+            // alone rather than replaced by a file.
+            char *resolved = ::realpath(target.constData(), nullptr);
+            if (!resolved)
+                return false;
+            target = resolved;
+            std::free(resolved);
+            if (::stat(target.constData(), &old) != 0)
+                return false;
+        }
+        if (!S_ISREG(old.st_mode))
+            return false;
+        // A file made read-only is meant to stay as it is.
+        if (::access(target.constData(), W_OK) != 0)
+            return false;
+        replacing = true;
+    } else if (errno != ENOENT) {
         return false;
     }
-    return file.commit();
+
+    QByteArray temporary;
+    const int fd = createTemporary(target, temporary);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, bytes);
+    if (ok && replacing)
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    // The data must be on disk before the rename makes it the file; a file system that cannot
+    // sync (EINVAL) has nothing more to wait for.
+    if (ok && ::fsync(fd) != 0 && errno != EINVAL)
+        ok = false;
+    if (::close(fd) != 0 && errno != EINTR)
+        ok = false;
+    if (ok && ::rename(temporary.constData(), target.constData()) == 0)
+        return true;
+    ::unlink(temporary.constData());
+    return false;
 }

@@ -5,5 +5,8 @@
 
 // Replaces the content of path with bytes through a temporary file in the same folder and an
 // atomic rename: a crash, a full disk or an unwritable folder leaves the old file as it was.
+// Every write, the flush to disk and the close are checked, and only a complete file is renamed
+// into place. A symbolic link is followed and its target rewritten; the file keeps its permission
+// bits. Something other than a regular file at path (a folder, a FIFO, a device) is never replaced.
 // Returns false when the new content could not be put in place.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);

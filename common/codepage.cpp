@@ -1,15 +1,19 @@
 #include "codepage.h"
 
 #include "atomicfile.h"
+#include "general.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 #include <array>
 #include <cstdint>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
+
+using StatBuffer = struct stat;
 
 struct Tables
 {
@@ -115,16 +119,11 @@ QByteArray encodeLines(const QStringList &lines)
 
 QStringList readCodePageLines(const QString &path, bool *ok)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (ok)
-            *ok = false;
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes;
+    const bool read = readRegularFile(path, bytes);
     if (ok)
-        *ok = true;
-    return CodePage::decodeLines(bytes);
+        *ok = read;
+    return read ? CodePage::decodeLines(bytes) : QStringList();
 }
 
 bool writeCodePageLines(const QString &path, const QStringList &lines)
@@ -135,7 +134,10 @@ bool writeCodePageLines(const QString &path, const QStringList &lines)
 bool AppendToFile(const QString &sfile, const QString &sligne, int maxl)
 {
     QStringList lines{sligne};
-    if (QFile::exists(sfile)) {
+    // Anything at that name counts as an old file, even a dangling link or a FIFO: what cannot be
+    // read as a regular file is not replaced.
+    StatBuffer st{};
+    if (::lstat(nativeFileName(sfile).constData(), &st) == 0) {
         bool ok = false;
         const QStringList old = readCodePageLines(sfile, &ok);
         if (!ok)

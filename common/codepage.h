@@ -54,7 +54,7 @@ QByteArray encodeLines(const QStringList &lines);
 } // namespace CodePage
 
 // Reads a whole windows-1256 text file into lines. Sets *ok to false (and returns no lines) when
-// the file cannot be opened.
+// the file cannot be read or is not a regular file (a FIFO or a device is refused, not waited on).
 QStringList readCodePageLines(const QString &path, bool *ok = nullptr);
 
 // Rewrites a text file with these lines, in windows-1256 with CR LF, atomically: either the whole
@@ -63,6 +63,7 @@ bool writeCodePageLines(const QString &path, const QStringList &lines);
 
 // Writes sligne as the first line of the text file sfile and keeps after it the file's old lines
 // that differ from it, at most maxl of them (every one when maxl is 0 or less). A missing file is
-// created with the single line. The rewrite is atomic; when the old file cannot be read or the new
-// one cannot be written, the file is left as it was and false is returned.
+// created with the single line. The rewrite is atomic; when the old file cannot be read (or is not
+// a regular file) or the new one cannot be written whole, the file is left as it was and false is
+// returned.
 bool AppendToFile(const QString &sfile, const QString &sligne, int maxl);

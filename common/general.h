@@ -1,12 +1,36 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
-// True when a file (not a folder) of that name exists.
+// File names on disk are bytes. They are shown as UTF-8, but files put in place by other programs
+// (an archive extractor writing windows-1256 names, say) may carry names that are not valid UTF-8.
+// Such a name must still be listed and opened, so a name is turned into text reversibly: valid
+// UTF-8 decodes as usual, and each byte that does not decode becomes the lone low surrogate
+// U+DC00 + byte (U+DC80..U+DCFF). Valid UTF-8 never yields a lone surrogate, so the mapping can be
+// undone exactly.
+
+// The text of a file name (or path) as read from the file system.
+QString fileNameFromNative(QByteArrayView bytes);
+// The bytes of a file name (or path) given as text: the inverse of fileNameFromNative, and the same
+// as QFile::encodeName for a name holding no such escaped byte.
+QByteArray nativeFileName(const QString &path);
+
+// True when a file (not a folder) of that name exists; a symbolic link counts as what it points to.
 bool FileExists(const QString &path);
 
-// Names (without folder) of the files of a folder, sub-folders and hidden files left out, in byte
-// order of their names so that a file keeps its number from run to run. The list always holds at
-// least one element: a missing or empty folder gives one empty name.
+// Reads the regular file at path whole into bytes. Anything else (a folder, a FIFO, a device, a
+// link to one of them) is refused without waiting on it: false, and bytes is left as it was.
+bool readRegularFile(const QString &path, QByteArray &bytes);
+
+// The size of the regular file at path (links followed), or 0 when there is none.
+qint64 regularFileSize(const QString &path);
+
+// Names (without folder) of the regular files of a folder (links followed), sub-folders, other
+// special files and hidden files (names beginning with a dot) left out, in byte order of their
+// names so that a file keeps its number from run to run. Names are given as fileNameFromNative
+// makes them. The list always holds at least one element: a missing or empty folder gives one empty
+// name.
 QStringList ListFolderFiles(const QString &folder);

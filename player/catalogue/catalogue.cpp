@@ -4,9 +4,6 @@
 #include "general.h"
 #include "taperecord.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 Catalogue::Catalogue(QObject *parent)
     : QObject(parent)
     , CatalogueFiles{QString()}
@@ -23,7 +20,7 @@ void Catalogue::BuildTree()
     // About a hundred bytes a record: room for the entries up front saves regrowing them.
     qint64 bytes = 0;
     for (int i = 0; i < CatalogueFiles.size(); ++i)
-        bytes += QFileInfo(catalogueFilePath(i)).size();
+        bytes += regularFileSize(catalogueFilePath(i));
     m_index.reserve(qsizetype(bytes / 100));
     LireLinks(0, true);
     for (int i = 1; i < CatalogueFiles.size(); ++i)
@@ -43,14 +40,11 @@ void Catalogue::LireLinks(int nfile, bool ifclear)
         Q_EMIT treeClearRequested();
     if (nfile < 0 || nfile >= CatalogueFiles.size() || CatalogueFiles.at(nfile).isEmpty())
         return;
-    const QString path = catalogueFilePath(nfile);
-    if (!FileExists(path))
+    // A missing or unreadable file, or one that is not a regular file (a link to a FIFO or a
+    // device), is skipped; its number stays taken.
+    QByteArray bytes;
+    if (!readRegularFile(catalogueFilePath(nfile), bytes))
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return; // unreadable: skipped like a missing file
-    const QByteArray bytes = file.readAll();
-    file.close();
 
     QString line;
     CodePage::forEachLine(bytes, [&](QByteArrayView raw) {

@@ -19,8 +19,9 @@ public:
     // The DB folder; every file in it is a catalogue file.
     QString linkFolder;
 
-    // Names of the files found in the DB folder; a file's position is its number. A missing or
-    // empty folder gives one empty name.
+    // Names of the files found in the DB folder, as ListFolderFiles gives them (a name that is not
+    // UTF-8 keeps its bytes through fileNameFromNative); a file's position is its number. A missing
+    // or empty folder gives one empty name.
     QStringList CatalogueFiles;
 
     TreePaths &paths() { return m_paths; }

@@ -7,13 +7,13 @@
 #include <functional>
 #include <unordered_map>
 
-// True when value equals one element of list: the text NUL + elements joined by NUL + NUL holds
-// NUL + value + NUL. (So a value holding NUL may match several neighbouring elements at once.)
+// True when value equals one element of list (a plain linear search, for short lists).
 bool IsInArray(QStringView value, const QStringList &list);
 
 // A list of known values (categories, reciters, owners, sections, riwayat). Entry 0 is always
 // empty and real values follow in the order they were first met. A hash set beside the list
-// answers membership in constant time, with the same answers as IsInArray over the list.
+// answers membership in constant time, with the same answers as IsInArray over the list, whatever
+// the values hold (NUL characters read from a file included).
 class KnownList
 {
 public:
@@ -35,11 +35,10 @@ private:
         size_t operator()(QStringView v) const noexcept { return qHash(v); }
     };
 
-    // Entry number of a value, or -1 when not a plain entry.
+    // Entry number of a value, or -1 when it is not known.
     qsizetype find(QStringView value) const;
 
     QStringList m_items;
     std::unordered_map<QString, qsizetype, Hash, std::equal_to<>> m_numbers;
-    bool m_hasNul = false; // an element holds NUL: membership needs the joined-text test
     qsizetype m_last = -1; // entry met last: records mostly repeat the value just seen
 };

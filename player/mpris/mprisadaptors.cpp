@@ -1,11 +1,14 @@
 #include "mprisadaptors.h"
 
 #include "audioplayer.h"
+#include "linkpolicy.h"
 #include "mediacontrol.h"
 #include "mprisservice.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -65,11 +68,12 @@ void MprisRootAdaptor::Raise()
 }
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service, AudioPlayer &player,
-                                       MediaControlHost &host)
+                                       MediaControlHost &host, QString baseFolder)
     : QDBusAbstractAdaptor(service)
     , m_service(service)
     , m_player(player)
     , m_host(host)
+    , m_baseFolder(std::move(baseFolder))
 {
     m_announced = announcedProperties();
     m_announcedLength = m_player.length();
@@ -120,9 +124,11 @@ QVariantMap MprisPlayerAdaptor::metadata()
     const QString title = m_host.currentTitle();
     if (!title.isEmpty())
         map.insert(u"xesam:title"_s, title);
-    const QString link = m_host.currentLink();
-    if (!link.isEmpty())
-        map.insert(u"xesam:url"_s, link);
+    // A URI, as the desktop expects: links to files are relative paths in the catalogue. A link
+    // the program does not open has no URI to give.
+    const QString uri = linkToUri(m_host.currentLink(), m_baseFolder);
+    if (!uri.isEmpty())
+        map.insert(u"xesam:url"_s, uri);
     const qint64 lengthMs = m_player.length();
     if (lengthMs > 0)
         map.insert(u"mpris:length"_s, qlonglong(lengthMs * kMicrosecondsPerMs));

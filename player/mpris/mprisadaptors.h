@@ -69,7 +69,9 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_PROPERTY(bool CanControl READ canControl)
 
 public:
-    MprisPlayerAdaptor(MprisService *service, AudioPlayer &player, MediaControlHost &host);
+    // Relative links of local files are taken below baseFolder.
+    MprisPlayerAdaptor(MprisService *service, AudioPlayer &player, MediaControlHost &host,
+                       QString baseFolder);
 
     QString playbackStatus() const;
     QString loopStatus() const;
@@ -114,6 +116,7 @@ private:
     MprisService *m_service;
     AudioPlayer &m_player;
     MediaControlHost &m_host;
+    QString m_baseFolder;
     // The track id counts the links played: a new link is a new track for the desktop.
     QString m_trackLink;
     quint64 m_trackNumber = 0;

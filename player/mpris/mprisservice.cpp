@@ -16,8 +16,13 @@ const QString kServiceName = u"org.mpris.MediaPlayer2.marvoli"_s;
 } // namespace
 
 MprisService::MprisService(AudioPlayer &player, MediaControlHost &host, QObject *parent)
+    : MprisService(player, host, QCoreApplication::applicationDirPath(), parent)
+{}
+
+MprisService::MprisService(AudioPlayer &player, MediaControlHost &host, const QString &baseFolder,
+                           QObject *parent)
     : QObject(parent)
-    , m_player(new MprisPlayerAdaptor(this, player, host))
+    , m_player(new MprisPlayerAdaptor(this, player, host, baseFolder))
 {
     new MprisRootAdaptor(this, host);
 }

@@ -16,7 +16,12 @@ class MprisService : public QObject
     Q_OBJECT
 
 public:
+    // baseFolder is the folder relative links are taken from (the application folder); the
+    // desktop is told of local files as file:// URIs below it. Without one, the folder the
+    // program runs from is used.
     MprisService(AudioPlayer &player, MediaControlHost &host, QObject *parent = nullptr);
+    MprisService(AudioPlayer &player, MediaControlHost &host, const QString &baseFolder,
+                 QObject *parent = nullptr);
     ~MprisService() override;
 
     // Puts the service on the session bus, under org.mpris.MediaPlayer2.marvoli, or under

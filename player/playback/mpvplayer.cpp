@@ -1,6 +1,7 @@
 #include "mpvplayer.h"
 
-#include <QDir>
+#include "linkpolicy.h"
+
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QPointer>
@@ -31,12 +32,36 @@ bool isUrl(const QString &link)
     return link.contains(u"://"_s);
 }
 
+// What FFmpeg may open by itself once mpv handed it a web link: redirects and the parts of a
+// stream playlist. Nothing but files and the web (with TLS, proxies and segment encryption).
+constexpr const char *kProtocolWhitelist =
+    "protocol_whitelist=[file,http,https,tcp,tls,crypto,httpproxy]";
+
+// A web clip counts as cut off when its data ended this much before its length: the last
+// position mpv reports at a normal end lies within a few tens of milliseconds of the length,
+// while a length guessed from the size and the first frames may be off by a little.
+constexpr qint64 kCutOffMinimumMs = 2000;
+constexpr qint64 kCutOffFraction = 20; // 5 %
+
+bool startsWithAny(const QString &text, std::initializer_list<QStringView> prefixes)
+{
+    for (const QStringView prefix : prefixes) {
+        if (text == prefix || (text.startsWith(prefix) && text.at(prefix.size()) == u'/'))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 MpvPlayer::MpvPlayer(QString baseFolder, QStringList extraOptions, QObject *parent)
     : AudioPlayer(parent)
     , m_baseFolder(std::move(baseFolder))
 {
+    m_startTimer.setSingleShot(true);
+    m_startTimer.setInterval(std::chrono::seconds(30));
+    connect(&m_startTimer, &QTimer::timeout, this, &MpvPlayer::startTimedOut);
+
     // libmpv refuses to start unless LC_NUMERIC is "C" (it reads and writes numbers through the C
     // library), and QApplication has set every category from the environment, ar_EG.UTF-8 or
     // C.UTF-8 alike. Qt's own number conversions never consult LC_NUMERIC, so putting it back to
@@ -73,6 +98,11 @@ MpvPlayer::MpvPlayer(QString baseFolder, QStringList extraOptions, QObject *pare
     setOption("keep-open", "no");
     setOption("terminal", "no");
     setOption("network-timeout", "15");
+    // Entries of a playlist, and the parts of an EDL file, are not opened with the freedom of a
+    // link the program chose: mpv refuses its own stream prefixes for them unless told otherwise.
+    setOption("load-unsafe-playlists", "no");
+    setOption("stream-lavf-o", kProtocolWhitelist);
+    setOption("demuxer-lavf-o", kProtocolWhitelist);
     setOption("audio-client-name", "Marvoli");
     for (const QString &option : std::as_const(extraOptions)) {
         const qsizetype eq = option.indexOf(u'=');
@@ -167,8 +197,26 @@ void MpvPlayer::StartPlay()
         int pause = 0;
         if (mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause) >= 0) {
             m_paused = false;
+            // Paused before it began: the wait for its start begins anew.
+            if (!m_started)
+                m_startTimer.start();
             updateState();
         }
+        return;
+    }
+
+    const QString target = resolveLink(m_link);
+    if (target.isEmpty()) {
+        // Starting another clip ends the one playing, refused or not.
+        if (m_entry != kNoEntry) {
+            const char *args[] = {"stop", nullptr};
+            mpv_command(m_mpv, args);
+        }
+        m_entryLink = m_link;
+        m_title.clear();
+        m_positionMs = 0;
+        m_lengthMs = 0;
+        fail(Failure::Refused);
         return;
     }
 
@@ -177,6 +225,7 @@ void MpvPlayer::StartPlay()
     m_logFailure = Failure::None;
     m_positionMs = 0;
     m_lengthMs = 0;
+    m_endPositionMs = -1;
     m_loaded = false;
     m_started = false;
     m_waitingForCache = false;
@@ -186,8 +235,8 @@ void MpvPlayer::StartPlay()
     mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause);
     m_paused = false;
 
-    const QByteArray target = resolveLink(m_link).toUtf8();
-    const char *args[] = {"loadfile", target.constData(), "replace", nullptr};
+    const QByteArray path = target.toUtf8();
+    const char *args[] = {"loadfile", path.constData(), "replace", nullptr};
     mpv_node result;
     if (mpv_command_ret(m_mpv, args, &result) < 0) {
         fail(Failure::Other);
@@ -205,6 +254,7 @@ void MpvPlayer::StartPlay()
         }
     }
     mpv_free_node_contents(&result);
+    m_startTimer.start();
     updateState();
 }
 
@@ -288,9 +338,12 @@ QString MpvPlayer::errorText() const
 
 QString MpvPlayer::resolveLink(const QString &link) const
 {
-    if (link.isEmpty() || isUrl(link) || QDir::isAbsolutePath(link))
-        return link;
-    return QDir(m_baseFolder).filePath(link);
+    return openableLink(link, m_baseFolder);
+}
+
+void MpvPlayer::setStartTimeout(std::chrono::milliseconds timeout)
+{
+    m_startTimer.setInterval(timeout);
 }
 
 void MpvPlayer::drainEvents()
@@ -382,6 +435,7 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
         // event follows every seek, which changes nothing here.
         if (m_loaded && !m_started) {
             m_started = true;
+            m_startTimer.stop();
             updateState();
         }
         break;
@@ -391,6 +445,9 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
             double seconds = 0;
             if (mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &seconds) >= 0)
                 m_lengthMs = qMax<qint64>(qRound64(seconds * 1000.0), 0);
+            // The position reported last may lag behind; this one is where playing stopped.
+            if (mpv_get_property(m_mpv, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0)
+                m_endPositionMs = qMax<qint64>(qRound64(seconds * 1000.0), 0);
         }
         mpv_hook_continue(m_mpv, id);
         break;
@@ -399,8 +456,14 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
         return handleEndFile(event);
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *message = static_cast<const mpv_event_log_message *>(event.data);
-        if (m_entry != kNoEntry)
-            noteLogLine(QString::fromUtf8(message->text));
+        if (m_entry != kNoEntry) {
+            // The latest cause named wins, as earlier lines may still belong to a clip that was
+            // being replaced.
+            const Failure named =
+                failureInLog(QString::fromUtf8(message->prefix), QString::fromUtf8(message->text));
+            if (named != Failure::None)
+                m_logFailure = named;
+        }
         break;
     }
     default:
@@ -429,6 +492,13 @@ bool MpvPlayer::handleEndFile(const mpv_event &event)
             m_failedEntry = entry;
             m_failedError = 0;
             return true;
+        }
+        // A web clip whose data stopped well before its length: the connection broke off (mpv
+        // takes that for the end of the stream, once its attempts to reconnect failed).
+        if (linkKind(m_entryLink) == LinkKind::Web && m_lengthMs > 0) {
+            const qint64 reached = m_endPositionMs >= 0 ? m_endPositionMs : m_positionMs;
+            if (m_lengthMs - reached > qMax(kCutOffMinimumMs, m_lengthMs / kCutOffFraction))
+                return fail(Failure::Connection);
         }
         // The last time-pos mpv reports lies a few hundred milliseconds before the end. Listeners
         // that move on when the position reaches the length get one last event at the length,
@@ -478,24 +548,21 @@ void MpvPlayer::finishFailure()
     // A clip stopped or replaced meanwhile has nothing left to report.
     if (entry == kNoEntry || entry != m_entry)
         return;
-    Failure failure = m_logFailure;
-    if (m_failedError == MPV_ERROR_UNKNOWN_FORMAT || m_failedError == MPV_ERROR_NOTHING_TO_PLAY)
-        failure = Failure::Format;
-    else if (!isUrl(m_entryLink) && !QFileInfo::exists(resolveLink(m_entryLink)))
-        failure = Failure::NotFound;
-    else if (failure == Failure::None && isUrl(m_entryLink) && m_failedError != 0)
-        // Neither an HTTP status nor a socket error in the log: a server that accepted the
-        // connection and then said nothing until the network timeout.
-        failure = Failure::Connection;
-    else if (failure == Failure::None)
-        failure = Failure::Other;
-    fail(failure);
+    const LinkKind kind = linkKind(m_entryLink);
+    const bool missingFile =
+        kind == LinkKind::LocalFile && !QFileInfo::exists(resolveLink(m_entryLink));
+    fail(failureOfError(m_failedError, m_logFailure, kind == LinkKind::Web, missingFile));
 }
 
-void MpvPlayer::noteLogLine(const QString &line)
+MpvPlayer::Failure MpvPlayer::failureInLog(const QString &prefix, const QString &line)
 {
-    // ffmpeg's and mpv's wording; the latest cause named wins, as earlier lines may still belong
-    // to a clip that was being replaced.
+    // mpv's stream layer ("stream", "file" for local files), its demuxers, and FFmpeg's protocols
+    // and demuxers ("ffmpeg", "ffmpeg/demuxer"...).
+    if (!startsWithAny(prefix, {u"stream", u"file", u"demux", u"lavf", u"ffmpeg"}))
+        return Failure::None;
+    // FFmpeg's and mpv's wording.
+    static const QStringList refused = {u"Refusing to load potentially unsafe URL"_s,
+                                        u"not on whitelist"_s};
     static const QStringList notFound = {u"HTTP error 404"_s, u"HTTP error 410"_s,
                                          u"404 Not Found"_s, u"No such file or directory"_s};
     static const QStringList connection = {
@@ -509,12 +576,49 @@ void MpvPlayer::noteLogLine(const QString &line)
         }
         return false;
     };
+    if (mentions(refused))
+        return Failure::Refused;
     if (mentions(notFound))
-        m_logFailure = Failure::NotFound;
-    else if (mentions(connection))
-        m_logFailure = Failure::Connection;
-    else if (line.contains(u"HTTP error"_s))
-        m_logFailure = Failure::Other; // the server answered, with another error status
+        return Failure::NotFound;
+    if (mentions(connection))
+        return Failure::Connection;
+    if (line.contains(u"HTTP error"_s))
+        return Failure::Other; // the server answered, with another error status
+    return Failure::None;
+}
+
+MpvPlayer::Failure MpvPlayer::failureOfError(int error, Failure logged, bool web, bool missingFile)
+{
+    // The error code is mpv's own verdict and comes first; the log only tells apart the causes
+    // mpv sums up as "loading failed".
+    if (error == MPV_ERROR_AO_INIT_FAILED)
+        return Failure::NoDevice;
+    if (logged == Failure::Refused)
+        return Failure::Refused;
+    if (error == MPV_ERROR_UNKNOWN_FORMAT || error == MPV_ERROR_NOTHING_TO_PLAY)
+        return Failure::Format;
+    if (missingFile)
+        return Failure::NotFound;
+    if (logged != Failure::None)
+        return logged;
+    // Neither an HTTP status nor a socket error in the log: a server that accepted the connection
+    // and then said nothing until the network timeout.
+    if (web && error != 0)
+        return Failure::Connection;
+    return Failure::Other;
+}
+
+void MpvPlayer::startTimedOut()
+{
+    if (m_entry == kNoEntry || m_started)
+        return;
+    // Paused by the user once it was ready: not the network's fault. Resuming starts the wait
+    // again.
+    if (m_paused && m_loaded)
+        return;
+    const char *args[] = {"stop", nullptr};
+    mpv_command(m_mpv, args);
+    fail(Failure::Connection);
 }
 
 bool MpvPlayer::fail(Failure failure)
@@ -531,6 +635,7 @@ bool MpvPlayer::fail(Failure failure)
 
 void MpvPlayer::forgetClip()
 {
+    m_startTimer.stop();
     m_entry = kNoEntry;
     m_loaded = false;
     m_started = false;
@@ -570,6 +675,10 @@ QString MpvPlayer::messageFor(Failure failure)
         return u"تعذر الاتصال بالخادم"_s;
     case Failure::Format:
         return u"صيغة الملف غير مدعومة"_s;
+    case Failure::NoDevice:
+        return u"لا يوجد جهاز صوت متاح"_s;
+    case Failure::Refused:
+        return u"رابط غير مسموح به: يقبل البرنامج روابط http و https والملفات المحلية فقط"_s;
     case Failure::None:
     case Failure::Other:
         break;

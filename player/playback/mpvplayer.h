@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <atomic>
+#include <chrono>
 
 struct mpv_handle;
 struct mpv_event;
@@ -14,12 +16,15 @@ struct mpv_event;
 // thread by a queued call and turned into the AudioPlayer states and signals there, so every
 // signal is emitted in the thread that owns the player.
 //
-// A link that is neither a URL ("scheme://...") nor an absolute path names a file below
-// baseFolder, the application folder. extraOptions are "name=value" mpv options applied before
-// the player starts (the tests use "ao=null" to play without a sound device).
+// Only the links linkpolicy.h accepts are played: http(s) links, and local files, where a relative
+// path names a file below baseFolder, the application folder. Any other link is refused before it
+// reaches mpv. extraOptions are "name=value" mpv options applied before the player starts (the
+// tests use "ao=null" to play without a sound device).
 //
 // Opening lasts from StartPlay() until mpv has read the clip's header and decoded its first audio;
-// Buffering is mpv pausing for its network cache.
+// Buffering is mpv pausing for its network cache. A clip still opening after the start timeout
+// fails as a connection that does not work, and so does a web clip whose data ends well before
+// its length.
 //
 // If libmpv cannot be started the object still behaves as a player that never plays: PlayState()
 // stays Stopped and errorText() says why.
@@ -48,11 +53,13 @@ public:
     void setVolume(int percent) override;
     QString errorText() const override;
 
-    // What mpv is given for link: URLs and absolute paths unchanged, other links below the base
-    // folder.
+    // What mpv is given for link (openableLink()): web links with their scheme in lower case,
+    // files as absolute paths; empty for a link that is refused.
     QString resolveLink(const QString &link) const;
 
-private:
+    // How long a started clip may take to begin playing (30 s unless set).
+    void setStartTimeout(std::chrono::milliseconds timeout);
+
     // Why a clip failed, as far as mpv's error code and its log tell.
     enum class Failure
     {
@@ -60,20 +67,33 @@ private:
         NotFound,
         Connection,
         Format,
+        NoDevice, // no audio output could be opened
+        Refused,  // the link, or a link a playlist led to, is not one the program opens
         Other,
     };
 
+    // The cause a log line names, or None. prefix is the mpv module that wrote it: only the
+    // modules that open and read the link count, as the audio output writes lines ("No such file
+    // or directory") that have nothing to do with the link.
+    static Failure failureInLog(const QString &prefix, const QString &line);
+    // The cause of a clip's ERROR end: error is mpv's error code, logged the cause the log named
+    // last, web whether the link is an http(s) one, missingFile whether it is a local file that
+    // does not exist.
+    static Failure failureOfError(int error, Failure logged, bool web, bool missingFile);
+    // The Arabic message shown for a failure.
+    static QString messageFor(Failure failure);
+
+private:
     void drainEvents();
     // Returns false when a listener destroyed the player while its signals were delivered.
     bool handleEvent(const mpv_event &event);
     bool handleEndFile(const mpv_event &event);
     void finishFailure();
-    void noteLogLine(const QString &line);
+    void startTimedOut();
     bool fail(Failure failure);
     void forgetClip();
     void updateState();
     static QString fileNameOf(const QString &link);
-    static QString messageFor(Failure failure);
 
     mpv_handle *m_mpv = nullptr;
     // Set while a queued drainEvents() call is on its way, so that a burst of mpv events posts
@@ -102,6 +122,8 @@ private:
 
     qint64 m_positionMs = 0;
     qint64 m_lengthMs = 0;
+    qint64 m_endPositionMs = -1; // where the loaded clip stood when it was unloaded; -1 unknown
+    QTimer m_startTimer;         // runs from StartPlay() until the clip begins playing
     int m_volume = 100;
     int m_state = Stopped;
 };

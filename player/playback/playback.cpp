@@ -2,6 +2,7 @@
 
 #include "audioplayer.h"
 #include "recentlist.h"
+#include "tapekeys.h"
 #include "taperecord.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -11,34 +12,23 @@ const QString kPause = u"إيقاف مؤقت"_s;
 const QString kListen = u"استماع"_s;
 } // namespace
 
-Playback::Playback(AudioPlayer &player, KeyedTree &tree, RecentList &recent, QObject *parent)
+Playback::Playback(AudioPlayer &player, RecentList &recent, QObject *parent)
     : QObject(parent)
-    , PauseCaption(kPause)
     , m_player(player)
-    , m_tree(tree)
     , m_recent(recent)
+    , m_pauseCaption(kPause)
 {
     connect(&m_player, &AudioPlayer::StateChanged, this, &Playback::StateChanged);
     connect(&m_player, &AudioPlayer::PositionChanged, this, &Playback::PositionChanged);
 }
 
-QString Playback::DisplayTitle(const QString &key)
+void Playback::setSaveItems(bool mp3, bool rm)
 {
-    const QString category = RecordField(key, 0).toString();
-    const QStringList parts = RecordField(key, 1).toString().split(u'/');
-    QString title;
-    if (parts.size() == 1)
-        title = parts[0];
-    else if (category.contains(u"كريم"_s))
-        title = parts[0] + u" - "_s + parts[1].mid(4);
-    else
-        title = parts[0] + u" - "_s + parts[1];
-    for (qsizetype i = 2; i < parts.size(); ++i)
-        title += u" - "_s + parts[i];
-    return title;
+    m_saveMp3 = mp3;
+    m_saveRm = rm;
 }
 
-void Playback::PlayTape(const QString &key, int mode)
+void Playback::PlayTape(const QString &key, PlayMode mode)
 {
     const LinkPair links = ExtractLinks(key);
     m_player.setClipSource(QString());
@@ -47,21 +37,25 @@ void Playback::PlayTape(const QString &key, int mode)
     QString link;
     const bool hasMp3 = !links.mp3.isEmpty();
     const bool hasRm = !links.rm.isEmpty();
-    if (mode == Mp3) {
+    switch (mode) {
+    case PlayMode::Mp3:
         link = links.mp3;
-        SaveMP3Enabled = true;
-        SaveRMEnabled = false;
-    } else if (mode == Rm) {
+        setSaveItems(true, false);
+        break;
+    case PlayMode::Rm:
         link = links.rm;
-        SaveMP3Enabled = false;
-        SaveRMEnabled = true;
-    } else if (mode == Preferred && (hasMp3 || hasRm)) {
+        setSaveItems(false, true);
+        break;
+    case PlayMode::Preferred:
         if (hasMp3 && hasRm)
-            link = SoundFormat == 0 ? links.mp3 : SoundFormat == 1 ? links.rm : QString();
+            link = m_soundFormat == Mp3Format  ? links.mp3
+                   : m_soundFormat == RmFormat ? links.rm
+                                               : QString();
         else
             link = hasMp3 ? links.mp3 : links.rm;
-        SaveMP3Enabled = hasMp3;
-        SaveRMEnabled = hasRm;
+        if (hasMp3 || hasRm)
+            setSaveItems(hasMp3, hasRm);
+        break;
     }
     Q_EMIT saveItemsChanged();
 
@@ -69,52 +63,43 @@ void Playback::PlayTape(const QString &key, int mode)
     Q_EMIT linkChanged(link);
     m_player.StartPlay();
 
-    CurrentTitle = DisplayTitle(key);
-    Q_EMIT titleChanged(CurrentTitle);
+    m_title = TapeKeys::DisplayTitle(key);
+    Q_EMIT titleChanged(m_title);
 
-    m_recent.record(CurrentTitle, m_player.ClipSource());
-    Q_EMIT recentChanged();
+    Q_EMIT recentChanged(m_recent.record(m_title, m_player.ClipSource()));
 
-    CurrentMP3Link = links.mp3;
-    CurrentRMLink = links.rm;
+    m_mp3Link = links.mp3;
+    m_rmLink = links.rm;
 }
 
-void Playback::setPlayedImage(const QString &image)
+void Playback::setPlayedNode(const QString &key, Mark mark)
 {
-    if (PlayedNode.isEmpty())
+    const QString previous = std::exchange(m_playedNode, key);
+    m_mark = mark;
+    Q_EMIT playedNodeChanged(previous, key);
+}
+
+void Playback::setPlayedMark(Mark mark)
+{
+    if (mark == m_mark)
         return;
-    if (KeyedTree::Node node = m_tree.item(PlayedNode))
-        m_tree.setImage(node, image);
+    m_mark = mark;
+    Q_EMIT playedMarkChanged(mark);
 }
 
-void Playback::markNewPlayedNode(KeyedTree::Node node)
+void Playback::playTapeKey(const QString &key, PlayMode mode)
 {
-    setPlayedImage(u"Leaf"_s);
-    PlayedNode = KeyedTree::key(node);
-    setPlayedImage(u"wait"_s);
-}
-
-void Playback::playClickedTape(KeyedTree::Node node)
-{
-    if (!node)
+    if (key.isEmpty())
         return;
-    PlayTape(KeyedTree::key(node), Preferred);
-    markNewPlayedNode(node);
-}
-
-void Playback::listen(KeyedTree::Node node, int mode)
-{
-    if (!node)
-        return;
-    PlayTape(KeyedTree::key(node), mode);
-    markNewPlayedNode(node);
+    PlayTape(key, mode);
+    setPlayedNode(key);
 }
 
 void Playback::replayRecent(const QString &line)
 {
     const QString title = RecentList::titleOf(line);
     const QString link = RecentList::linkOf(line);
-    CurrentTitle = title;
+    m_title = title;
     Q_EMIT titleChanged(title);
 
     m_player.StopPlay();
@@ -124,37 +109,32 @@ void Playback::replayRecent(const QString &line)
 
     const QString ending = link.right(3).toLower();
     if (ending == u"mp3"_s) {
-        CurrentMP3Link = link;
-        CurrentRMLink.clear();
-        SaveMP3Enabled = true;
-        SaveRMEnabled = false;
+        m_mp3Link = link;
+        m_rmLink.clear();
+        setSaveItems(true, false);
         Q_EMIT saveItemsChanged();
     } else if (ending == u".rm"_s) {
-        CurrentRMLink = link;
-        CurrentMP3Link.clear();
-        SaveMP3Enabled = false;
-        SaveRMEnabled = true;
+        m_rmLink = link;
+        m_mp3Link.clear();
+        setSaveItems(false, true);
         Q_EMIT saveItemsChanged();
     }
 
-    setPlayedImage(u"Leaf"_s);
-    PlayedNode.clear();
-
-    m_recent.touch(line);
-    Q_EMIT recentChanged();
+    setPlayedNode(QString());
+    Q_EMIT recentChanged(m_recent.touch(line));
 }
 
 void Playback::setPauseCaption(const QString &caption)
 {
-    if (caption == PauseCaption)
+    if (caption == m_pauseCaption)
         return;
-    PauseCaption = caption;
+    m_pauseCaption = caption;
     Q_EMIT pauseCaptionChanged(caption);
 }
 
 void Playback::StateChanged(int state)
 {
-    setPlayedImage(state != AudioPlayer::Stopped ? u"sound"_s : u"wait"_s);
+    setPlayedMark(state != AudioPlayer::Stopped ? Mark::Sound : Mark::Wait);
     const bool starting = state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
                           state == AudioPlayer::Playing;
     setPauseCaption(starting ? kPause : kListen);
@@ -170,7 +150,7 @@ void Playback::PositionChanged(qint64 position, qint64 length)
 
 void Playback::pauseToggle()
 {
-    if (PauseCaption == kPause)
+    if (m_pauseCaption == kPause)
         m_player.PausePlay();
     else
         m_player.StartPlay();

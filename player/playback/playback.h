@@ -1,7 +1,5 @@
 #pragma once
 
-#include "keyedtree.h"
-
 #include <QObject>
 #include <QString>
 
@@ -11,56 +9,69 @@ class AudioPlayer;
 class RecentList;
 
 // Starting tapes: choosing a tape's link, handing it to the player, the title shown for it, the
-// recently played list, and the mark of the node being played ("wait", then "sound").
+// recently played list, and which tape is being played with its mark ("wait" once chosen, "sound"
+// while the player reports any state but stopped). The tree only mirrors the played tape and its
+// mark (PlayedMarker); nothing here knows about nodes.
 class Playback : public QObject
 {
     Q_OBJECT
 
 public:
     // How PlayTape chooses the link.
-    enum PlayMode
+    enum class PlayMode
     {
-        Preferred = 0,
+        Preferred = 0, // the preferred format, or the only link there is
         Mp3 = 1,
-        Rm = 2
+        Rm = 2,
+    };
+    // The picture of the tape being played.
+    enum class Mark
+    {
+        Wait,
+        Sound,
+    };
+    // The preferred format.
+    enum Format
+    {
+        Mp3Format = 0,
+        RmFormat = 1,
     };
 
-    Playback(AudioPlayer &player, KeyedTree &tree, RecentList &recent, QObject *parent = nullptr);
+    Playback(AudioPlayer &player, RecentList &recent, QObject *parent = nullptr);
 
-    // Key of the node being played; empty when none (also after a replay from the recent list).
-    QString PlayedNode;
-    QString CurrentTitle;
-    QString CurrentMP3Link;
-    QString CurrentRMLink;
-    // Preferred format for PlayMode::Preferred: 0 MP3, 1 RM (other values play nothing).
-    int SoundFormat = 0;
+    AudioPlayer &player() const { return m_player; }
+
+    // Key of the tape being played; empty when none (also after a replay from the recent list).
+    const QString &PlayedNode() const { return m_playedNode; }
+    Mark playedMark() const { return m_mark; }
+    const QString &CurrentTitle() const { return m_title; }
+    void setCurrentTitle(const QString &title) { m_title = title; }
+    const QString &CurrentMP3Link() const { return m_mp3Link; }
+    const QString &CurrentRMLink() const { return m_rmLink; }
+    // Preferred format (any number is kept; only 0 and 1 choose a link).
+    int SoundFormat() const { return m_soundFormat; }
+    void setSoundFormat(int format) { m_soundFormat = format; }
     // Whether the main menu's copy-link items are enabled.
-    bool SaveMP3Enabled = false;
-    bool SaveRMEnabled = false;
-    // Caption of the tray's pause item.
-    QString PauseCaption;
-
-    AudioPlayer &player() { return m_player; }
+    bool saveMp3Enabled() const { return m_saveMp3; }
+    bool saveRmEnabled() const { return m_saveRm; }
+    // Caption of the tray's pause item: "إيقاف مؤقت" while starting or playing, else "استماع".
+    const QString &pauseCaption() const { return m_pauseCaption; }
 
     // Runs first on every position event of the player (the play queue's step).
     std::function<void(qint64 position, qint64 length)> queueStep;
 
-    // Plays the tape of a node key ("Leaf-" + record, or a queue or search entry's key). Neither
-    // PlayedNode nor node images change here; the callers do that.
-    void PlayTape(const QString &key, int mode);
-    // A left click (or Return) on a tape node.
-    void playClickedTape(KeyedTree::Node node);
-    // The popup's listen items: mode Mp3 or Rm, on the node the popup was opened on.
-    void listen(KeyedTree::Node node, int mode);
+    // Plays the tape of a tape key. Does not change PlayedNode.
+    void PlayTape(const QString &key, PlayMode mode);
+    // Makes key the tape being played, with the mark given (a newly chosen tape waits).
+    void setPlayedNode(const QString &key, Mark mark = Mark::Wait);
+    void setPlayedMark(Mark mark);
+    // Plays a tape and makes it the played one: a click on it, or the popup's listen items.
+    void playTapeKey(const QString &key, PlayMode mode = PlayMode::Preferred);
     // Choosing a line of the recently played menu.
     void replayRecent(const QString &line);
     // The tray's pause/resume item and stop item.
     void pauseToggle();
     void stop();
-
-    // The title shown for a tape key: name parts joined by " - "; for the Quran, the reciter and
-    // the surah name without its number.
-    static QString DisplayTitle(const QString &key);
 
 Q_SIGNALS:
     // A new title to show (the window lays it out).
@@ -68,17 +79,28 @@ Q_SIGNALS:
     // The link being played, for the player control's tooltip.
     void linkChanged(const QString &link);
     void saveItemsChanged();
-    void recentChanged();
+    // The recently played file was rewritten (ok) or could not be (the user should know).
+    void recentChanged(bool saved);
     void pauseCaptionChanged(const QString &caption);
+    // The played tape changed from previous to current (either may be empty).
+    void playedNodeChanged(const QString &previous, const QString &current);
+    void playedMarkChanged(Playback::Mark mark);
 
 private:
     void StateChanged(int state);
     void PositionChanged(qint64 position, qint64 length);
-    void setPlayedImage(const QString &image);
-    void markNewPlayedNode(KeyedTree::Node node);
     void setPauseCaption(const QString &caption);
+    void setSaveItems(bool mp3, bool rm);
 
     AudioPlayer &m_player;
-    KeyedTree &m_tree;
     RecentList &m_recent;
+    QString m_playedNode;
+    Mark m_mark = Mark::Wait;
+    QString m_title;
+    QString m_mp3Link;
+    QString m_rmLink;
+    int m_soundFormat = Mp3Format;
+    bool m_saveMp3 = false;
+    bool m_saveRm = false;
+    QString m_pauseCaption;
 };

@@ -1,306 +1,192 @@
 #include "playqueue.h"
 
 #include "audioplayer.h"
-#include "catalogue.h"
-#include "cataloguetree.h"
 #include "playback.h"
-#include "taperecord.h"
-
-#include <QTreeWidget>
+#include "tapekeys.h"
 
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-const QString kLeaf = u"Leaf"_s;
-const QString kWait = u"wait"_s;
-} // namespace
-
-const QString &PlayQueue::QueueKey()
-{
-    static const QString key = u"قائمة الانتظار"_s;
-    return key;
-}
-
-PlayQueue::PlayQueue(Playback &playback, CatalogueTree &tree, QObject *parent)
+PlayQueue::PlayQueue(Playback &playback, QObject *parent)
     : QObject(parent)
     , m_playback(playback)
-    , m_tree(tree)
-{}
-
-KeyedTree::Node PlayQueue::QueueNode() const
 {
-    return m_tree.tree().item(QueueKey());
+    // The queue's step runs first on every position event of the player.
+    m_playback.queueStep = [this](qint64 position, qint64 length) {
+        positionChanged(position, length);
+    };
 }
 
-int PlayQueue::entryCount() const
+PlayQueue::~PlayQueue()
 {
-    return KeyedTree::children(QueueNode());
+    m_playback.queueStep = nullptr;
 }
 
-bool PlayQueue::isQueueEntry(KeyedTree::Node node) const
+int PlayQueue::indexOf(const QString &entryKey) const
 {
-    return node && KeyedTree::parent(node) == QueueNode() && QueueNode();
+    for (int i = 0; i < m_entries.size(); ++i)
+        if (m_entries[i].key == entryKey)
+            return i;
+    return -1;
+}
+
+bool PlayQueue::entryPlaying() const
+{
+    return m_playback.player().PlayState() != AudioPlayer::Stopped &&
+           TapeKeys::isQueueEntryKey(m_playback.PlayedNode());
 }
 
 bool PlayQueue::canGoNext() const
 {
-    const int entries = entryCount();
-    if (entries == 0)
-        return false;
-    const bool playingEntry =
-        m_playback.player().PlayState() != 0 && m_playback.PlayedNode.contains(QueueKey());
-    return playingEntry ? entries >= 2 : true;
+    return entryCount() >= (entryPlaying() ? 2 : 1);
 }
 
-QString PlayQueue::entryTitle(const QString &tapeKey)
+QString PlayQueue::entryKey(const QString &tapeKey)
 {
-    const QString category = RecordField(tapeKey, 0).toString();
-    const QStringList parts = RecordField(tapeKey, 1).toString().split(u'/');
-    if (!category.contains(u"كريم"_s) || parts.size() < 2)
-        return parts.join(u" - "_s);
-    QString title = parts[0] + u" - "_s + parts[1].mid(4);
-    // Search results keep only reciter and surah.
-    if (!tapeKey.contains(u"@@@###"_s))
-        for (qsizetype i = 2; i < parts.size(); ++i)
-            title += u" - "_s + parts[i];
-    return title;
+    return TapeKeys::tapeKey(TapeKeys::queueRecord(tapeKey));
 }
 
-QString PlayQueue::queueRecord(const QString &tapeKey)
+void PlayQueue::playFirst()
 {
-    return QueueKey() + u'!' + entryTitle(tapeKey) + u"!NONE!"_s + LinkFields(tapeKey);
+    const QString first = m_entries.first().key;
+    m_playback.PlayTape(first, Playback::PlayMode::Preferred);
+    m_playback.setPlayedNode(first);
 }
 
-KeyedTree::Node PlayQueue::ensureQueueNode()
+void PlayQueue::removeEntry(const QString &key)
 {
-    if (KeyedTree::Node node = QueueNode())
-        return node;
-    return m_tree.tree().add(nullptr, QueueKey(), QueueKey(), u"Closed"_s);
+    const int at = indexOf(key);
+    if (at >= 0)
+        m_entries.removeAt(at);
 }
 
-bool PlayQueue::addEntry(const QString &tapeKey)
+void PlayQueue::Add2Playlist(const QStringList &tapeKeys)
 {
-    const QString key = u"Leaf-"_s + queueRecord(tapeKey);
-    KeyedTree &tree = m_tree.tree();
-    if (tree.contains(key))
-        return false; // a tape is queued once
-    return tree.add(ensureQueueNode(), key, entryTitle(tapeKey), kLeaf) != nullptr;
-}
-
-void PlayQueue::startFirstIfStopped(bool created)
-{
-    if (!created || m_playback.player().PlayState() != 0 || entryCount() == 0)
-        return;
-    KeyedTree &tree = m_tree.tree();
-    if (KeyedTree::Node played = tree.item(m_playback.PlayedNode))
-        tree.setImage(played, kLeaf);
-    KeyedTree::Node first = KeyedTree::child(QueueNode());
-    m_playback.PlayTape(KeyedTree::key(first), Playback::Preferred);
-    m_playback.PlayedNode = KeyedTree::key(first);
-    tree.setImage(first, kWait);
-}
-
-QStringList PlayQueue::tapesBelow(KeyedTree::Node folder) const
-{
-    // The tapes the tree shows below the folder (riwaya filter applied), in the order the
-    // expanded tree lists them: at every level by the text shown, folders (" name") before
-    // tapes, ties in index order.
-    const CatalogueIndex &index = m_tree.catalogue().index();
-    const QString key = KeyedTree::key(folder);
-    const int depth = int(key.count(u'/'));
-    struct Tape
-    {
-        QStringList shown;
-        qsizetype entry;
-    };
-    QList<Tape> tapes;
-    for (qsizetype i : m_tree.FilterRiwaya(m_tree.FindEntries(key))) {
-        Tape tape{{}, i};
-        const int count = index.componentCount(i);
-        for (int k = depth; k < count; ++k) {
-            QString name = index.componentText(index.componentId(i, k));
-            if (name.isEmpty())
-                name = CatalogueTree::unnamedText();
-            tape.shown.append(k + 1 < count ? u' ' + name : name);
-        }
-        tapes.append(tape);
-    }
-    std::stable_sort(tapes.begin(), tapes.end(), [](const Tape &a, const Tape &b) {
-        return std::lexicographical_compare(
-            a.shown.begin(), a.shown.end(), b.shown.begin(), b.shown.end(),
-            [](const QString &x, const QString &y) { return QString::compare(x, y) < 0; });
-    });
-    QStringList keys;
-    for (const Tape &tape : tapes) {
-        const QString tapeKey = u"Leaf-"_s + index.record(tape.entry);
-        if (!keys.contains(tapeKey))
-            keys.append(tapeKey);
-    }
-    return keys;
-}
-
-void PlayQueue::Add2Playlist(KeyedTree::Node node)
-{
-    const int kind = CatalogueTree::NodeKind(node);
-    QStringList tapeKeys;
-    if (kind == 2)
-        tapeKeys.append(KeyedTree::key(node));
-    else if (kind == 1 && !CatalogueTree::IsRootNode(node))
-        tapeKeys = tapesBelow(node);
-    if (tapeKeys.isEmpty())
-        return;
-
-    const bool created = !QueueNode();
+    const bool wasEmpty = m_entries.isEmpty();
     bool added = false;
-    for (const QString &tapeKey : std::as_const(tapeKeys))
-        added = addEntry(tapeKey) || added;
+    for (const QString &tapeKey : tapeKeys) {
+        if (!TapeKeys::isTapeKey(tapeKey))
+            continue;
+        const QString key = entryKey(tapeKey);
+        if (contains(key))
+            continue; // a tape is queued once
+        m_entries.append({key, TapeKeys::queueEntryTitle(tapeKey)});
+        added = true;
+    }
     if (!added)
         return;
-    startFirstIfStopped(created);
+    if (wasEmpty && m_playback.player().PlayState() == AudioPlayer::Stopped)
+        playFirst();
     Q_EMIT changed();
 }
 
 void PlayQueue::positionChanged(qint64 position, qint64 length)
 {
-    KeyedTree::Node queue = QueueNode();
-    if (!queue || entryCount() < 1 || m_playback.player().PlayState() != AudioPlayer::Playing)
+    if (m_entries.isEmpty() || m_playback.player().PlayState() != AudioPlayer::Playing)
         return;
-    KeyedTree &tree = m_tree.tree();
-    const QString &played = m_playback.PlayedNode;
-    KeyedTree::Node playedNode = tree.item(played);
+    const QString played = m_playback.PlayedNode();
     if (played.isEmpty())
-        NextQueueKey = KeyedTree::key(KeyedTree::child(queue));
-    else if (playedNode && isQueueEntry(playedNode))
-        NextQueueKey = entryCount() > 1 ? KeyedTree::key(KeyedTree::childAt(queue, 1)) : QString();
-    else if (playedNode)
-        NextQueueKey = KeyedTree::key(KeyedTree::child(queue));
-    PreviousPlayedKey = played;
+        m_nextKey = m_entries.first().key;
+    else if (contains(played))
+        m_nextKey = m_entries.size() > 1 ? m_entries.at(1).key : QString();
+    else if (!TapeKeys::isQueueEntryKey(played))
+        m_nextKey = m_entries.first().key;
+    m_previousPlayedKey = played;
 
     // A clip whose length is not known yet is not near its end.
     if (length <= 0 || position < length - 100)
         return;
-    if (!NextQueueKey.isEmpty()) {
-        const QString next = NextQueueKey;
-        m_playback.PlayTape(next, Playback::Preferred);
-        m_playback.PlayedNode = next;
-        if (KeyedTree::Node n = tree.item(next))
-            tree.setImage(n, kWait);
+    if (!m_nextKey.isEmpty()) {
+        const QString next = m_nextKey;
+        m_playback.PlayTape(next, Playback::PlayMode::Preferred);
+        m_playback.setPlayedNode(next);
     }
-    if (KeyedTree::Node previous = tree.item(PreviousPlayedKey)) {
-        if (isQueueEntry(previous)) {
-            tree.remove(previous);
-            if (entryCount() == 0)
-                tree.remove(QueueKey());
-        } else {
-            tree.setImage(previous, kLeaf);
-        }
-    }
+    removeEntry(m_previousPlayedKey);
     Q_EMIT changed();
 }
 
 void PlayQueue::PlayNextInPlayList()
 {
-    KeyedTree::Node queue = QueueNode();
-    if (!queue)
+    if (m_entries.isEmpty())
         return;
-    KeyedTree &tree = m_tree.tree();
-    KeyedTree::Node played = tree.item(m_playback.PlayedNode);
-    if (played)
-        tree.setImage(played, kLeaf);
-    if (m_playback.player().PlayState() != 0 && played && isQueueEntry(played))
-        tree.remove(KeyedTree::child(queue));
-    if (entryCount() == 0) {
-        tree.remove(QueueKey());
-    } else {
-        KeyedTree::Node first = KeyedTree::child(queue);
-        m_playback.PlayTape(KeyedTree::key(first), Playback::Preferred);
-        m_playback.PlayedNode = KeyedTree::key(first);
-        tree.setImage(first, kWait);
-    }
+    // The entry playing leaves the queue; when it was the last one it simply plays on.
+    if (entryPlaying())
+        removeEntry(m_playback.PlayedNode());
+    if (!m_entries.isEmpty())
+        playFirst();
     Q_EMIT changed();
 }
 
-QList<int> PlayQueue::QueueOrder(int n, int k, int mode)
+QList<int> PlayQueue::QueueOrder(int n, int k, MoveDirection direction)
 {
-    QList<int> order(n + 1);
+    QList<int> order(std::max(n, 0) + 1);
     for (int i = 1; i <= n; ++i)
         order[i] = i;
-    if (mode == 0 && k > 1) {
-        order[1] = k;
-        for (int i = 2; i <= k; ++i)
-            order[i] = i - 1;
-    } else if (mode == 1 && k > 1 && k <= n) {
-        std::swap(order[k - 1], order[k]);
-    } else if (mode == 2 && k >= 1 && k < n) {
-        std::swap(order[k], order[k + 1]);
+    if (k < 1 || k > n)
+        return order;
+    switch (direction) {
+    case MoveDirection::ToTop:
+        std::rotate(order.begin() + 1, order.begin() + k, order.begin() + k + 1);
+        break;
+    case MoveDirection::Up:
+        if (k > 1)
+            std::swap(order[k - 1], order[k]);
+        break;
+    case MoveDirection::Down:
+        if (k < n)
+            std::swap(order[k], order[k + 1]);
+        break;
     }
     return order;
 }
 
-void PlayQueue::MoveNodeUp(KeyedTree::Node node, int laDir)
+bool PlayQueue::reorder(const QString &key, MoveDirection direction)
 {
-    KeyedTree::Node queue = QueueNode();
     const int n = entryCount();
-    if (!queue || n == 0 || !isQueueEntry(node))
-        return;
-    KeyedTree &tree = m_tree.tree();
-    const QString key = KeyedTree::key(node);
-    const QString played = m_playback.PlayedNode;
-    // The played entry's mark moves with it; with no such node, "wait" is what a start gives.
-    KeyedTree::Node playedNode = tree.item(played);
-    const QString playedImage = playedNode ? KeyedTree::image(playedNode) : kWait;
-
-    struct Entry
-    {
-        QString key, text;
-    };
-    QList<Entry> entries;
-    int k = 0;
-    for (int i = 0; i < n; ++i) {
-        KeyedTree::Node e = KeyedTree::childAt(queue, i);
-        entries.append({KeyedTree::key(e), KeyedTree::text(e)});
-        if (entries.last().key == key)
-            k = i + 1;
-    }
-    m_tree.RemoveChildNodes(QueueKey());
-    const QList<int> order = QueueOrder(n, k, laDir);
+    const int k = indexOf(key) + 1;
+    if (k < 1)
+        return false;
+    const QList<int> order = QueueOrder(n, k, direction);
+    QList<Entry> moved;
+    moved.reserve(n);
     for (int i = 1; i <= n; ++i)
-        tree.add(queue, entries[order[i] - 1].key, entries[order[i] - 1].text, kLeaf);
-
-    KeyedTree::Node moved = tree.item(key);
-    tree.widget()->setCurrentItem(moved);
-    Q_EMIT entrySelected(moved);
-
-    if (played.contains(QueueKey())) {
-        if (m_playback.player().PlayState() != 0) {
-            if (KeyedTree::Node p = tree.item(played))
-                tree.setImage(p, u"sound"_s);
-        } else {
-            KeyedTree::Node first = KeyedTree::child(queue);
-            tree.setImage(first, playedImage);
-            m_playback.PlayTape(KeyedTree::key(first), Playback::Preferred);
-            m_playback.PlayedNode = KeyedTree::key(first);
-        }
-    }
+        moved.append(m_entries.at(order[i] - 1));
+    m_entries = moved;
     Q_EMIT changed();
+    Q_EMIT entryMoved(key);
+    return true;
 }
 
-KeyedTree::Node PlayQueue::playClicked(KeyedTree::Node node)
+void PlayQueue::MoveNodeUp(const QString &key, MoveDirection direction)
 {
-    if (!node)
-        return nullptr;
-    if (entryCount() >= 1) {
-        NextQueueKey.clear();
-        PreviousPlayedKey.clear();
+    if (!reorder(key, direction))
+        return;
+
+    const QString played = m_playback.PlayedNode();
+    if (TapeKeys::isQueueEntryKey(played)) {
+        if (m_playback.player().PlayState() != AudioPlayer::Stopped) {
+            m_playback.setPlayedMark(Playback::Mark::Sound);
+        } else {
+            // The queue had stopped on an entry: the new first entry starts, with its mark.
+            const Playback::Mark mark = m_playback.playedMark();
+            const QString first = m_entries.first().key;
+            m_playback.PlayTape(first, Playback::PlayMode::Preferred);
+            m_playback.setPlayedNode(first, mark);
+        }
     }
-    m_playback.playClickedTape(node);
-    if (!m_playback.PlayedNode.contains(QueueKey()))
-        return node;
-    MoveNodeUp(node, 0);
-    KeyedTree::Node moved = m_tree.tree().item(m_playback.PlayedNode);
-    if (moved)
-        m_tree.tree().setImage(moved, kWait);
-    return moved;
+}
+
+void PlayQueue::playClicked(const QString &tapeKey)
+{
+    if (tapeKey.isEmpty())
+        return;
+    if (!m_entries.isEmpty()) {
+        m_nextKey.clear();
+        m_previousPlayedKey.clear();
+    }
+    m_playback.playTapeKey(tapeKey);
+    // A queue entry goes to the top, where the entry playing belongs; it has just been started,
+    // so the restart a move may do is not wanted here.
+    reorder(tapeKey, MoveDirection::ToTop);
 }

@@ -1,70 +1,86 @@
 #pragma once
 
-#include "keyedtree.h"
-
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
-class CatalogueTree;
 class Playback;
 
-// The play queue: a root branch "قائمة الانتظار" whose children are the tapes waiting to be
-// played, in order. It lives only in the tree (empty at every start). The branch exists exactly
-// while it has entries; while an entry plays, it is the first one.
+// The play queue: the tapes waiting to be played, in order, each as an entry key ("Leaf-" + a
+// queue record) and the title it shows. It is empty at every start. While an entry plays, it is the
+// first one; entries that have played leave the queue. The tree shows the queue as a branch
+// (QueueBranch) but does not hold it.
 class PlayQueue : public QObject
 {
     Q_OBJECT
 
 public:
-    PlayQueue(Playback &playback, CatalogueTree &tree, QObject *parent = nullptr);
+    struct Entry
+    {
+        QString key;
+        QString title;
+        bool operator==(const Entry &) const = default;
+    };
+    enum class MoveDirection
+    {
+        ToTop = 0,
+        Up = 1,
+        Down = 2,
+    };
 
-    static const QString &QueueKey();
+    explicit PlayQueue(Playback &playback, QObject *parent = nullptr);
+    ~PlayQueue() override;
 
-    // The entry to play when the current clip ends, and the played node at the last position
-    // event.
-    QString NextQueueKey;
-    QString PreviousPlayedKey;
-
-    KeyedTree::Node QueueNode() const;
-    int entryCount() const;
-    // Whether "next" has an entry to play.
+    const QList<Entry> &entries() const { return m_entries; }
+    int entryCount() const { return int(m_entries.size()); }
+    bool contains(const QString &entryKey) const { return indexOf(entryKey) >= 0; }
+    int indexOf(const QString &entryKey) const;
+    // Whether "next" has an entry to play: one besides the entry playing, if an entry plays.
     bool canGoNext() const;
+    // Whether a queue entry is the tape being played while the player is not stopped.
+    bool entryPlaying() const;
 
-    // The queue record line of a tape key, and the title its entry shows.
-    static QString queueRecord(const QString &tapeKey);
-    static QString entryTitle(const QString &tapeKey);
+    // The entry to play when the current clip ends, and the played tape at the last position
+    // event.
+    const QString &nextQueueKey() const { return m_nextKey; }
+    const QString &previousPlayedKey() const { return m_previousPlayedKey; }
 
-    // Queues a tape, or every tape the tree would show below a folder, in the tree's order.
-    void Add2Playlist(KeyedTree::Node node);
-    // Plays the first entry (dropping the one playing).
+    // The key a tape gets as a queue entry.
+    static QString entryKey(const QString &tapeKey);
+
+    // Queues tapes (tape keys) that are not queued yet. When the queue was empty and the player is
+    // stopped, the first entry starts.
+    void Add2Playlist(const QStringList &tapeKeys);
+    // Plays the first entry, dropping the one playing.
     void PlayNextInPlayList();
-    // Moves an entry: laDir 0 to the top, 1 one up, 2 one down.
-    void MoveNodeUp(KeyedTree::Node node, int laDir);
-    // Positions 1..n after moving the entry at k (1-based) by mode; entry 0 unused.
-    static QList<int> QueueOrder(int n, int k, int mode);
+    // Moves an entry to the top, one up or one down. Entries unknown are left alone.
+    void MoveNodeUp(const QString &entryKey, MoveDirection direction);
+    // Positions 1..n after moving the entry at k (1-based); element 0 is unused. Positions outside
+    // 1..n change nothing.
+    static QList<int> QueueOrder(int n, int k, MoveDirection direction);
 
-    // A left click (or Return) on a tape node: plays it; a queue entry moves to the top first.
-    // Returns the node now playing (a queue entry is re-created by the move).
-    KeyedTree::Node playClicked(KeyedTree::Node node);
+    // A click (or Return) on a tape: plays it; a queue entry moves to the top first.
+    void playClicked(const QString &tapeKey);
 
     // The queue's part of the player's position event: the next entry starts in the last 100 ms
-    // of a clip.
+    // of a clip whose length is known.
     void positionChanged(qint64 position, qint64 length);
 
 Q_SIGNALS:
     // Entries were added, removed or moved.
     void changed();
-    // A moved entry was re-created: it becomes the node the user works on.
-    void entrySelected(KeyedTree::Node node);
+    // An entry was moved: the user goes on working on it.
+    void entryMoved(const QString &entryKey);
 
 private:
-    KeyedTree::Node ensureQueueNode();
-    bool addEntry(const QString &tapeKey);
-    void startFirstIfStopped(bool created);
-    QStringList tapesBelow(KeyedTree::Node folder) const;
-    bool isQueueEntry(KeyedTree::Node node) const;
+    void playFirst();
+    // Moves an entry without anything else; false when the key is not queued.
+    bool reorder(const QString &entryKey, MoveDirection direction);
+    void removeEntry(const QString &entryKey);
 
     Playback &m_playback;
-    CatalogueTree &m_tree;
+    QList<Entry> m_entries;
+    QString m_nextKey;
+    QString m_previousPlayedKey;
 };

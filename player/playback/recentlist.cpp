@@ -5,6 +5,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -12,7 +14,7 @@ const QString kSeparator = u"***"_s;
 }
 
 RecentList::RecentList(QString path)
-    : file(std::move(path))
+    : m_file(std::move(path))
 {}
 
 bool RecentList::record(const QString &title, const QString &link)
@@ -22,34 +24,34 @@ bool RecentList::record(const QString &title, const QString &link)
 
 bool RecentList::touch(const QString &line)
 {
-    return AppendToFile(file, line, MaxLignes);
+    return AppendToFile(m_file, line, m_maxLines);
 }
 
 bool RecentList::exists() const
 {
-    return FileExists(file);
+    return FileExists(m_file);
 }
 
 void RecentList::reload()
 {
     m_lines.clear();
-    for (const QString &line : readCodePageLines(file))
-        if (!line.trimmed().isEmpty())
+    for (const QString &line : readCodePageLines(m_file))
+        if (!isBlank(line))
             m_lines.append(line);
 }
 
 void RecentList::clear()
 {
-    QFile::remove(file);
+    QFile::remove(m_file);
     m_lines.clear();
 }
 
 QString RecentList::caption(const QString &line) const
 {
     const QString title = titleOf(line);
-    if (title.size() < MaxTitleLen)
+    if (title.size() < m_maxTitleLength)
         return title;
-    return title.left(std::max(0, MaxTitleLen - 3)) + u"..."_s;
+    return title.left(std::max(0, m_maxTitleLength - 3)) + u"..."_s;
 }
 
 QString RecentList::titleOf(const QString &line)
@@ -66,4 +68,9 @@ QString RecentList::linkOf(const QString &line)
     const qsizetype end = line.indexOf(kSeparator, at + kSeparator.size());
     return end < 0 ? line.mid(at + kSeparator.size())
                    : line.mid(at + kSeparator.size(), end - at - kSeparator.size());
+}
+
+bool RecentList::isBlank(const QString &line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c.isSpace(); });
 }

@@ -10,9 +10,12 @@ class RecentList
 public:
     explicit RecentList(QString file = QString());
 
-    QString file;
-    int MaxLignes = 25;    // old lines kept behind a new one (0 or less: no bound)
-    int MaxTitleLen = 100; // longest menu caption
+    const QString &file() const { return m_file; }
+    // Old lines kept behind a new one (0 or less: no bound), and the longest menu caption.
+    int MaxLignes() const { return m_maxLines; }
+    void setMaxLignes(int lines) { m_maxLines = lines; }
+    int MaxTitleLen() const { return m_maxTitleLength; }
+    void setMaxTitleLen(int length) { m_maxTitleLength = length; }
 
     // Records a played tape at the top; false when the file could not be rewritten.
     bool record(const QString &title, const QString &link);
@@ -33,7 +36,12 @@ public:
     // A line's title and link.
     static QString titleOf(const QString &line);
     static QString linkOf(const QString &line);
+    // Whether a line holds nothing but white space (tabs and no-break spaces count).
+    static bool isBlank(const QString &line);
 
 private:
+    QString m_file;
+    int m_maxLines = 25;
+    int m_maxTitleLength = 100;
     QStringList m_lines;
 };

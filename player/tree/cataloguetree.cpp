@@ -1,11 +1,14 @@
 #include "cataloguetree.h"
 
 #include "catalogue.h"
+#include "tapekeys.h"
 #include "treepaths.h"
 
 #include <QHash>
 #include <QSet>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,7 +16,6 @@ namespace {
 const QString kClosed = u"Closed"_s;
 const QString kOpen = u"Open"_s;
 const QString kLeaf = u"Leaf"_s;
-const QString kPlaceholder = u"-tmp"_s;
 const QString kAllRiwayat = u"كل الروايات"_s;
 
 QString shownName(const QString &name)
@@ -40,9 +42,10 @@ CatalogueTree::CatalogueTree(Catalogue &catalogue, KeyedTree &tree, QObject *par
 
 CatalogueTree::Node CatalogueTree::addFolder(Node parent, const QString &key, const QString &text)
 {
-    Node node = m_tree.add(parent, key, text, kClosed);
+    Node node = m_tree.add(parent, key, text, kClosed, KeyedTree::Kind::Folder);
     if (node)
-        m_tree.add(node, key + kPlaceholder, QString(), kClosed);
+        m_tree.add(node, TapeKeys::placeholderKey(key), QString(), kClosed,
+                   KeyedTree::Kind::Folder);
     return node;
 }
 
@@ -62,6 +65,19 @@ void CatalogueTree::rebuild()
 {
     ClearTree();
     BuildRootNodes();
+    Q_EMIT rebuilt();
+}
+
+void CatalogueTree::resetFolder(const QString &key, const QString &text)
+{
+    Node folder = m_tree.item(key);
+    if (!folder) {
+        addFolder(nullptr, key, text);
+        return;
+    }
+    m_tree.setExpanded(folder, false);
+    RemoveChildNodes(key);
+    m_tree.add(folder, TapeKeys::placeholderKey(key), QString(), kClosed, KeyedTree::Kind::Folder);
 }
 
 void CatalogueTree::regroup(const QStringList &words)
@@ -149,7 +165,7 @@ CatalogueTree::ParsedEntry CatalogueTree::ParseEntry(const QString &key, qsizety
         parsed.key = key + parsed.text + u'/';
     } else {
         parsed.text = index.componentText(index.componentId(i, index.componentCount(i) - 1));
-        parsed.key = u"Leaf-"_s + index.record(i);
+        parsed.key = TapeKeys::tapeKey(index.record(i));
     }
     return parsed;
 }
@@ -160,7 +176,7 @@ void CatalogueTree::FillChildren(Node node, const QList<qsizetype> &entries)
         return;
     const QList<qsizetype> items = FilterRiwaya(entries);
     const QString key = KeyedTree::key(node);
-    if (!m_tree.remove(key + kPlaceholder))
+    if (!m_tree.remove(TapeKeys::placeholderKey(key)))
         return; // filled before
 
     const CatalogueIndex &index = m_catalogue.index();
@@ -180,7 +196,7 @@ void CatalogueTree::FillChildren(Node node, const QList<qsizetype> &entries)
         } else {
             const ParsedEntry leaf = ParseEntry(key, i);
             if (!NodeExists(leaf.key))
-                m_tree.add(node, leaf.key, shownName(leaf.text), kLeaf);
+                m_tree.add(node, leaf.key, shownName(leaf.text), kLeaf, KeyedTree::Kind::Tape);
         }
     }
     m_tree.setSorted(node, true);
@@ -223,11 +239,46 @@ void CatalogueTree::collapseSiblings(Node node)
     }
 }
 
-int CatalogueTree::NodeKind(Node node)
+KeyedTree::Kind CatalogueTree::NodeKind(Node node)
 {
-    if (!node)
-        return 0;
-    return KeyedTree::key(node).contains(u"leaf"_s, Qt::CaseInsensitive) ? 2 : 1;
+    return KeyedTree::kind(node);
+}
+
+QStringList CatalogueTree::tapesBelow(const QString &key) const
+{
+    // At every level by the text shown, folders (" name") before tapes, ties in index order.
+    const CatalogueIndex &index = m_catalogue.index();
+    const int depth = int(key.count(u'/'));
+    struct Tape
+    {
+        QStringList shown;
+        qsizetype entry;
+    };
+    QList<Tape> tapes;
+    for (qsizetype i : FilterRiwaya(FindEntries(key))) {
+        Tape tape{{}, i};
+        const int count = index.componentCount(i);
+        for (int k = depth; k < count; ++k) {
+            const QString name = shownName(index.componentText(index.componentId(i, k)));
+            tape.shown.append(k + 1 < count ? u' ' + name : name);
+        }
+        tapes.append(tape);
+    }
+    std::stable_sort(tapes.begin(), tapes.end(), [](const Tape &a, const Tape &b) {
+        return std::lexicographical_compare(
+            a.shown.begin(), a.shown.end(), b.shown.begin(), b.shown.end(),
+            [](const QString &x, const QString &y) { return QString::compare(x, y) < 0; });
+    });
+    QStringList keys;
+    QSet<QString> seen;
+    for (const Tape &tape : tapes) {
+        QString tapeKey = TapeKeys::tapeKey(index.record(tape.entry));
+        if (!seen.contains(tapeKey)) {
+            seen.insert(tapeKey);
+            keys.append(std::move(tapeKey));
+        }
+    }
+    return keys;
 }
 
 bool CatalogueTree::IsRootNode(Node node)

@@ -36,7 +36,11 @@ public:
     // Every node removed.
     void ClearTree();
     // Removes all nodes and creates the roots again: every folder is unfilled and closed.
+    // Branches that mirror other state (the play queue) come back through rebuilt().
     void rebuild();
+    // Closes a root folder and empties it, so that it is filled anew when next opened; creates it
+    // (as the last root) when missing.
+    void resetFolder(const QString &key, const QString &text);
 
     // Changes the Quran or lesson grouping: re-computes the paths of the entries concerned and
     // rebuilds the tree.
@@ -61,8 +65,12 @@ public:
     // What entry i gives below the folder key: a sub-folder or a tape.
     ParsedEntry ParseEntry(const QString &key, qsizetype i) const;
 
-    // Node kinds: 0 no node, 1 folder, 2 tape (a key containing "leaf" in any case).
-    static int NodeKind(Node node);
+    // The tape keys the tree shows below a folder (riwaya filter applied), in the order the
+    // expanded tree lists them.
+    QStringList tapesBelow(const QString &folderKey) const;
+
+    // What a node is: no node, a folder or a tape, as it was created.
+    static KeyedTree::Kind NodeKind(Node node);
     static bool IsRootNode(Node node);
     // Whether a node with key skey is node, one of its next siblings, or below any of these.
     static bool IsNodeExists(const QString &skey, Node node);
@@ -73,6 +81,10 @@ public:
 
     KeyedTree &tree() { return m_tree; }
     Catalogue &catalogue() { return m_catalogue; }
+
+Q_SIGNALS:
+    // The tree was rebuilt from its roots.
+    void rebuilt();
 
 private:
     void regroup(const QStringList &words);

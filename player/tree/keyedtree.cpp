@@ -15,6 +15,7 @@ constexpr int KeyRole = Qt::UserRole;
 constexpr int ImageRole = Qt::UserRole + 1;
 constexpr int ExpandedImageRole = Qt::UserRole + 2;
 constexpr int SortedRole = Qt::UserRole + 3;
+constexpr int KindRole = Qt::UserRole + 4;
 
 // Orders siblings by the text's code units. QTreeWidgetItem::sortChildren() uses operator<, so
 // sorting existing children goes through the model's own stable sort, which moves the persistent
@@ -53,7 +54,7 @@ KeyedTree::KeyedTree(QTreeWidget *widget, QObject *parent)
 }
 
 KeyedTree::Node KeyedTree::add(Node parent, const QString &key, const QString &text,
-                               const QString &image)
+                               const QString &image, Kind kind)
 {
     if (m_nodes.contains(key))
         return nullptr;
@@ -64,6 +65,7 @@ KeyedTree::Node KeyedTree::add(Node parent, const QString &key, const QString &t
     node->setText(0, text);
     node->setData(0, KeyRole, key);
     node->setData(0, ImageRole, image);
+    node->setData(0, KindRole, int(kind));
     refreshIcon(node);
 
     if (!parent)
@@ -77,10 +79,10 @@ KeyedTree::Node KeyedTree::add(Node parent, const QString &key, const QString &t
 }
 
 KeyedTree::Node KeyedTree::add(const QString &parentKey, const QString &key, const QString &text,
-                               const QString &image)
+                               const QString &image, Kind kind)
 {
     const Node parent = item(parentKey);
-    return parent ? add(parent, key, text, image) : nullptr;
+    return parent ? add(parent, key, text, image, kind) : nullptr;
 }
 
 KeyedTree::Node KeyedTree::item(const QString &key) const
@@ -136,6 +138,11 @@ QList<KeyedTree::Node> KeyedTree::roots() const
 QString KeyedTree::key(Node node)
 {
     return node ? node->data(0, KeyRole).toString() : QString();
+}
+
+KeyedTree::Kind KeyedTree::kind(Node node)
+{
+    return node ? Kind(node->data(0, KindRole).toInt()) : Kind::None;
 }
 
 QString KeyedTree::text(Node node)

@@ -25,16 +25,25 @@ class KeyedTree : public QObject
 public:
     using Node = QTreeWidgetItem *;
 
+    // What a node stands for, fixed by whoever creates it (never guessed from its key).
+    enum class Kind
+    {
+        None = 0, // no node
+        Folder = 1,
+        Tape = 2,
+    };
+
     explicit KeyedTree(QTreeWidget *widget, QObject *parent = nullptr);
 
     QTreeWidget *widget() const { return m_widget; }
 
     // Adds a root (parent null) or a last child of parent. Fails (returns null, changes nothing)
     // when the key is already used or parent is not a node of this tree.
-    Node add(Node parent, const QString &key, const QString &text, const QString &image);
+    Node add(Node parent, const QString &key, const QString &text, const QString &image,
+             Kind kind = Kind::Folder);
     // Same, with the parent given by its key; fails when no node has that key.
     Node add(const QString &parentKey, const QString &key, const QString &text,
-             const QString &image);
+             const QString &image, Kind kind = Kind::Folder);
 
     // The node with this key, or null.
     Node item(const QString &key) const;
@@ -52,6 +61,7 @@ public:
 
     // Node properties. All accept null and then answer "nothing" (empty text, 0, null).
     static QString key(Node node);
+    static Kind kind(Node node);
     static QString text(Node node);
     static QString image(Node node);
     void setImage(Node node, const QString &image);

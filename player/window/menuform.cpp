@@ -1,6 +1,6 @@
 #include "menuform.h"
 
-#include "cataloguetree.h"
+#include "tapekeys.h"
 
 #include <QAction>
 #include <QMenu>
@@ -8,10 +8,13 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-const QString kQueue = u"قائمة الانتظار"_s;
-const QString kFavourites = u"أشرطتي المفضلة"_s;
 const QString kPlayQueue = u"الاستماع إلى أشرطة قائمة الانتظار"_s;
 const QString kPlayNext = u"الاستماع إلى الشريط التالي في قائمة الانتظار"_s;
+
+void show(QAction *item, bool visible)
+{
+    item->setVisible(visible);
+}
 } // namespace
 
 MenuForm::MenuForm(QObject *parent)
@@ -22,47 +25,49 @@ MenuForm::MenuForm(QObject *parent)
     m_popup->setObjectName(u"mnupopup"_s);
     m_tray->setObjectName(u"mnuTray"_s);
 
-    add(m_tray, u"mnuPause"_s, u"إيقاف مؤقت"_s);
-    add(m_tray, u"mnuStop"_s, u"إيقاف"_s);
-    addSeparator(m_tray, u"sep6"_s);
-    add(m_tray, u"mnuCopyLinkMP3Tray"_s, u" نسخ رابط الملف بصيغة MP3"_s);
-    add(m_tray, u"mnuCopyLinkRMTray"_s, u" نسخ رابط الملف بصيغة RM"_s);
-    addSeparator(m_tray, u"sep5"_s);
-    add(m_tray, u"mnuSaveMP3Tray"_s, u"حفظ المادة بصيغة MP3 "_s);
-    add(m_tray, u"mnuSaveRMTray"_s, u"حفظ المادة بصيغة RM "_s);
-    addSeparator(m_tray, u"sep3"_s);
-    add(m_tray, u"mnuPlayNextTray"_s, u"الاستماع إلى الشريط التالي"_s);
-    addSeparator(m_tray, u"sep2"_s);
-    add(m_tray, u"mnuShow"_s, u"النافذة الرئيسية"_s);
-    addSeparator(m_tray, u"sep1"_s);
-    add(m_tray, u"mnuExit"_s, u"خروج"_s);
+    TrayItems &t = m_trayItems;
+    t.mnuPause = add(m_tray, u"mnuPause"_s, u"إيقاف مؤقت"_s);
+    t.mnuStop = add(m_tray, u"mnuStop"_s, u"إيقاف"_s);
+    t.sep6 = addSeparator(m_tray, u"sep6"_s);
+    t.mnuCopyLinkMP3Tray = add(m_tray, u"mnuCopyLinkMP3Tray"_s, u" نسخ رابط الملف بصيغة MP3"_s);
+    t.mnuCopyLinkRMTray = add(m_tray, u"mnuCopyLinkRMTray"_s, u" نسخ رابط الملف بصيغة RM"_s);
+    t.sep5 = addSeparator(m_tray, u"sep5"_s);
+    t.mnuSaveMP3Tray = add(m_tray, u"mnuSaveMP3Tray"_s, u"حفظ المادة بصيغة MP3 "_s);
+    t.mnuSaveRMTray = add(m_tray, u"mnuSaveRMTray"_s, u"حفظ المادة بصيغة RM "_s);
+    t.sep3 = addSeparator(m_tray, u"sep3"_s);
+    t.mnuPlayNextTray = add(m_tray, u"mnuPlayNextTray"_s, u"الاستماع إلى الشريط التالي"_s);
+    t.sep2 = addSeparator(m_tray, u"sep2"_s);
+    t.mnuShow = add(m_tray, u"mnuShow"_s, u"النافذة الرئيسية"_s);
+    t.sep1 = addSeparator(m_tray, u"sep1"_s);
+    t.mnuExit = add(m_tray, u"mnuExit"_s, u"خروج"_s);
 
-    add(m_popup, u"mnulisten"_s, u"الاستماع إلى الشريط بصيغة MP3"_s);
-    add(m_popup, u"mnulistenrm"_s, u"الاستماع إلى الشريط بصيغة RM"_s);
-    addSeparator(m_popup, u"seprm"_s);
-    add(m_popup, u"mnuAdd2Fav"_s, u"إضافة الشريط إلى المفضلة"_s);
-    add(m_popup, u"mnuAdd2Playlist"_s, u"إضافة الشريط إلى قائمة الانتظار"_s);
-    addSeparator(m_popup, u"ssss4"_s);
-    add(m_popup, u"mnuPlayNext"_s, kPlayNext);
-    addSeparator(m_popup, u"sepp"_s);
-    add(m_popup, u"mnuDMP3"_s, u"حفظ المادة بصيغة MP3 "_s);
-    add(m_popup, u"mnuDRM"_s, u"حفظ المادة بصيغة RM "_s);
-    addSeparator(m_popup, u"sssp"_s);
-    add(m_popup, u"mnuSaveMP3"_s, u" نسخ رابط الملف بصيغة MP3"_s);
-    add(m_popup, u"mnuSaveRM"_s, u"نسخ رابط الملف بصيغة RM "_s);
-    addSeparator(m_popup, u"mnusep"_s);
-    add(m_popup, u"mnumodify"_s, u"تعديل بيانات هذا الشريط"_s);
-    add(m_popup, u"mnudelete"_s, u"حذف هذا الشريط"_s);
-    add(m_popup, u"mnuAddNew2Dir"_s, u"إضافة شريط جديد"_s);
-    addSeparator(m_popup, u"ssss"_s);
-    add(m_popup, u"mnusearch2"_s, u"البحث عن شريط"_s);
-    add(m_popup, u"mnuDelDir"_s, u"حذف الدليل الحالي"_s);
-    addSeparator(m_popup, u"sep4"_s);
-    add(m_popup, u"mnuCollapseall"_s, u"طي الكل"_s);
-    add(m_popup, u"mnucollapsenode"_s, u"طي الدليل الحالي"_s);
-    addSeparator(m_popup, u"sepl"_s);
-    add(m_popup, u"mnuMoveup"_s, u"نقل إلى الأعلى"_s);
-    add(m_popup, u"mnuMoveDown"_s, u"نقل إلى الإسفل"_s);
+    TreeItems &p = m_treeItems;
+    p.mnulisten = add(m_popup, u"mnulisten"_s, u"الاستماع إلى الشريط بصيغة MP3"_s);
+    p.mnulistenrm = add(m_popup, u"mnulistenrm"_s, u"الاستماع إلى الشريط بصيغة RM"_s);
+    p.seprm = addSeparator(m_popup, u"seprm"_s);
+    p.mnuAdd2Fav = add(m_popup, u"mnuAdd2Fav"_s, u"إضافة الشريط إلى المفضلة"_s);
+    p.mnuAdd2Playlist = add(m_popup, u"mnuAdd2Playlist"_s, u"إضافة الشريط إلى قائمة الانتظار"_s);
+    p.ssss4 = addSeparator(m_popup, u"ssss4"_s);
+    p.mnuPlayNext = add(m_popup, u"mnuPlayNext"_s, kPlayNext);
+    p.sepp = addSeparator(m_popup, u"sepp"_s);
+    p.mnuDMP3 = add(m_popup, u"mnuDMP3"_s, u"حفظ المادة بصيغة MP3 "_s);
+    p.mnuDRM = add(m_popup, u"mnuDRM"_s, u"حفظ المادة بصيغة RM "_s);
+    p.sssp = addSeparator(m_popup, u"sssp"_s);
+    p.mnuSaveMP3 = add(m_popup, u"mnuSaveMP3"_s, u" نسخ رابط الملف بصيغة MP3"_s);
+    p.mnuSaveRM = add(m_popup, u"mnuSaveRM"_s, u"نسخ رابط الملف بصيغة RM "_s);
+    p.mnusep = addSeparator(m_popup, u"mnusep"_s);
+    p.mnumodify = add(m_popup, u"mnumodify"_s, u"تعديل بيانات هذا الشريط"_s);
+    p.mnudelete = add(m_popup, u"mnudelete"_s, u"حذف هذا الشريط"_s);
+    p.mnuAddNew2Dir = add(m_popup, u"mnuAddNew2Dir"_s, u"إضافة شريط جديد"_s);
+    p.ssss = addSeparator(m_popup, u"ssss"_s);
+    p.mnusearch2 = add(m_popup, u"mnusearch2"_s, u"البحث عن شريط"_s);
+    p.mnuDelDir = add(m_popup, u"mnuDelDir"_s, u"حذف الدليل الحالي"_s);
+    p.sep4 = addSeparator(m_popup, u"sep4"_s);
+    p.mnuCollapseall = add(m_popup, u"mnuCollapseall"_s, u"طي الكل"_s);
+    p.mnucollapsenode = add(m_popup, u"mnucollapsenode"_s, u"طي الدليل الحالي"_s);
+    p.sepl = addSeparator(m_popup, u"sepl"_s);
+    p.mnuMoveup = add(m_popup, u"mnuMoveup"_s, u"نقل إلى الأعلى"_s);
+    p.mnuMoveDown = add(m_popup, u"mnuMoveDown"_s, u"نقل إلى الإسفل"_s);
 }
 
 MenuForm::~MenuForm()
@@ -75,7 +80,6 @@ QAction *MenuForm::add(QMenu *menu, const QString &name, const QString &text)
 {
     QAction *action = menu->addAction(text);
     action->setObjectName(name);
-    m_items.insert(name, action);
     return action;
 }
 
@@ -83,53 +87,31 @@ QAction *MenuForm::addSeparator(QMenu *menu, const QString &name)
 {
     QAction *action = menu->addSeparator();
     action->setObjectName(name);
-    m_items.insert(name, action);
     return action;
 }
 
-void MenuForm::show(const QString &name, bool visible)
+void MenuForm::enable(QAction *item, bool enabled)
 {
-    if (QAction *a = m_items.value(name))
-        a->setVisible(visible);
+    item->setEnabled(enabled && !m_unavailable.contains(item));
 }
 
-void MenuForm::enable(const QString &name, bool enabled)
-{
-    if (QAction *a = m_items.value(name))
-        a->setEnabled(enabled && !m_unavailable.contains(name));
-}
-
-void MenuForm::setAvailable(const QString &name, bool available)
+void MenuForm::setAvailable(QAction *item, bool available)
 {
     if (available)
-        m_unavailable.remove(name);
+        m_unavailable.remove(item);
     else
-        m_unavailable.insert(name);
-    enable(name, available);
+        m_unavailable.insert(item);
+    enable(item, available);
 }
 
-bool MenuForm::isQueueEntry(KeyedTree::Node node)
+bool MenuForm::playNextRule(const State &state, QString *caption)
 {
-    return CatalogueTree::NodeKind(node) == 2 && KeyedTree::key(node).contains(kQueue);
-}
-
-bool MenuForm::isFavourite(KeyedTree::Node node)
-{
-    return KeyedTree::key(node).contains(kFavourites);
-}
-
-bool MenuForm::playNextRule(const State &state, QString *caption) const
-{
-    if (!state.queueNode)
+    const qsizetype entries = state.queueKeys.size();
+    if (entries == 0)
         return false;
-    const int entries = KeyedTree::children(state.queueNode);
-    if (state.playState == 0) {
+    if (state.playState == 0 || !TapeKeys::isQueueEntryKey(state.playedNode)) {
         *caption = kPlayQueue;
-        return entries >= 1;
-    }
-    if (!state.playedNode.contains(kQueue)) {
-        *caption = kPlayQueue;
-        return entries >= 1;
+        return true;
     }
     *caption = kPlayNext;
     return entries >= 2;
@@ -137,106 +119,98 @@ bool MenuForm::playNextRule(const State &state, QString *caption) const
 
 void MenuForm::enableForLinks(const LinkPair &links)
 {
-    for (const QString &name : {u"mnulisten"_s, u"mnuDMP3"_s, u"mnuSaveMP3"_s})
-        enable(name, !links.mp3.isEmpty());
-    for (const QString &name : {u"mnulistenrm"_s, u"mnuDRM"_s, u"mnuSaveRM"_s})
-        enable(name, !links.rm.isEmpty());
+    const TreeItems &p = m_treeItems;
+    for (QAction *item : {p.mnulisten, p.mnuDMP3, p.mnuSaveMP3})
+        enable(item, !links.mp3.isEmpty());
+    for (QAction *item : {p.mnulistenrm, p.mnuDRM, p.mnuSaveRM})
+        enable(item, !links.rm.isEmpty());
 }
 
 void MenuForm::prepareTreePopup(const State &state)
 {
-    show(u"mnuCollapseall"_s, true);
+    const TreeItems &p = m_treeItems;
+    show(p.mnuCollapseall, true);
 
     QString caption;
     const bool playNext = playNextRule(state, &caption);
-    show(u"mnuPlayNext"_s, playNext);
-    show(u"sepp"_s, playNext);
+    show(p.mnuPlayNext, playNext);
+    show(p.sepp, playNext);
     if (playNext)
-        m_items[u"mnuPlayNext"_s]->setText(caption);
+        p.mnuPlayNext->setText(caption);
 
-    const int kind = CatalogueTree::NodeKind(state.source);
-    const bool tape = kind == 2;
-    const bool folder = kind == 1;
-    const bool queued = isQueueEntry(state.source);
-    for (const QString &name :
-         {u"mnulisten"_s, u"mnulistenrm"_s, u"seprm"_s, u"ssss4"_s, u"mnuDMP3"_s, u"mnuDRM"_s,
-          u"sssp"_s, u"mnuSaveMP3"_s, u"mnuSaveRM"_s, u"mnusep"_s, u"mnudelete"_s, u"ssss"_s})
-        show(name, tape);
-    show(u"mnuAdd2Fav"_s, tape && !isFavourite(state.source) && !queued);
-    show(u"mnuAdd2Playlist"_s,
-         (tape && !queued) || (folder && !CatalogueTree::IsRootNode(state.source)));
-    show(u"mnumodify"_s, tape && !queued);
-    show(u"mnuAddNew2Dir"_s, true);
-    show(u"sep4"_s, true);
-    show(u"mnuDelDir"_s, folder);
-    show(u"mnucollapsenode"_s, folder);
+    const bool tape = state.sourceKind == KeyedTree::Kind::Tape;
+    const bool folder = state.sourceKind == KeyedTree::Kind::Folder;
+    const bool queued = tape && TapeKeys::isQueueEntryKey(state.sourceKey);
+    for (QAction *item : {p.mnulisten, p.mnulistenrm, p.seprm, p.ssss4, p.mnuDMP3, p.mnuDRM, p.sssp,
+                          p.mnuSaveMP3, p.mnuSaveRM, p.mnusep, p.mnudelete, p.ssss})
+        show(item, tape);
+    show(p.mnuAdd2Fav, tape && !TapeKeys::isFavouriteKey(state.sourceKey) && !queued);
+    show(p.mnuAdd2Playlist, (tape && !queued) || (folder && !state.sourceIsRoot));
+    show(p.mnumodify, tape && !queued);
+    show(p.mnuAddNew2Dir, true);
+    show(p.sep4, true);
+    show(p.mnuDelDir, folder);
+    show(p.mnucollapsenode, folder);
 
-    show(u"sepl"_s, false);
-    show(u"mnuMoveup"_s, false);
-    show(u"mnuMoveDown"_s, false);
+    show(p.sepl, false);
+    show(p.mnuMoveup, false);
+    show(p.mnuMoveDown, false);
     if (queued)
         moveRules(state);
 }
 
 void MenuForm::moveRules(const State &state)
 {
-    KeyedTree::Node entry = state.source;
-    KeyedTree::Node queue = KeyedTree::parent(entry);
-    const int count = KeyedTree::children(queue);
-    const QString text = KeyedTree::text(entry);
-    const auto textAt = [queue](int i) {
-        return KeyedTree::text(KeyedTree::childAt(queue, i));
-    };
-    const bool isFirst = count > 0 && text == textAt(0);
-    const bool isSecond = count > 1 && text == textAt(1);
-    const bool isLast = count > 0 && text == textAt(count - 1);
+    // Entries are told apart by key: two tapes can share a title (one surah, two riwayat).
+    const QStringList &queue = state.queueKeys;
+    const qsizetype count = queue.size();
+    const qsizetype at = queue.indexOf(state.sourceKey);
+    if (at < 0)
+        return;
+    const bool firstPlaying = state.playState != 0 && queue.first() == state.playedNode;
 
-    bool down = !isLast;
+    bool down = at != count - 1;
     bool up = false;
-    if (isFirst) {
-        if (state.playState != 0)
-            down = KeyedTree::key(entry) != state.playedNode;
-        else
-            down = true;
-    } else if (count > 1) {
-        const bool firstPlaying = state.playState != 0 &&
-                                  KeyedTree::key(KeyedTree::childAt(queue, 0)) == state.playedNode;
-        up = !(isSecond && firstPlaying);
-    }
-    show(u"mnuMoveDown"_s, down);
-    show(u"mnuMoveup"_s, up);
-    show(u"sepl"_s, up || down);
+    if (at == 0)
+        down = state.playState == 0 || state.sourceKey != state.playedNode;
+    else
+        up = !(at == 1 && firstPlaying);
+    const TreeItems &p = m_treeItems;
+    show(p.mnuMoveDown, down);
+    show(p.mnuMoveup, up);
+    show(p.sepl, up || down);
 }
 
 void MenuForm::PrepareTrayMenu(const State &state, const LinkPair &playedLinks)
 {
+    const TrayItems &t = m_trayItems;
     const bool playing = state.playState != 0 && !state.playedNode.isEmpty();
     const bool mp3 = playing && !playedLinks.mp3.isEmpty();
     const bool rm = playing && !playedLinks.rm.isEmpty();
-    for (const QString &name : {u"mnuSaveMP3Tray"_s, u"mnuCopyLinkMP3Tray"_s}) {
-        show(name, mp3);
-        enable(name, mp3);
+    for (QAction *item : {t.mnuSaveMP3Tray, t.mnuCopyLinkMP3Tray}) {
+        show(item, mp3);
+        enable(item, mp3);
     }
-    for (const QString &name : {u"mnuSaveRMTray"_s, u"mnuCopyLinkRMTray"_s}) {
-        show(name, rm);
-        enable(name, rm);
+    for (QAction *item : {t.mnuSaveRMTray, t.mnuCopyLinkRMTray}) {
+        show(item, rm);
+        enable(item, rm);
     }
 
     const bool loaded = !state.clipText.isEmpty();
-    show(u"mnuPause"_s, loaded);
-    show(u"mnuStop"_s, loaded);
-    show(u"sep6"_s, loaded);
-    show(u"sep5"_s, mp3 || rm);
-    show(u"sep3"_s, mp3 || rm);
+    show(t.mnuPause, loaded);
+    show(t.mnuStop, loaded);
+    show(t.sep6, loaded);
+    show(t.sep5, mp3 || rm);
+    show(t.sep3, mp3 || rm);
 
     QString caption;
     const bool playNext = playNextRule(state, &caption);
-    show(u"mnuPlayNextTray"_s, playNext);
-    show(u"sep2"_s, playNext);
+    show(t.mnuPlayNextTray, playNext);
+    show(t.sep2, playNext);
     if (playNext)
-        m_items[u"mnuPlayNextTray"_s]->setText(caption);
+        t.mnuPlayNextTray->setText(caption);
 
-    show(u"mnuShow"_s, true);
-    show(u"sep1"_s, true);
-    show(u"mnuExit"_s, true);
+    show(t.mnuShow, true);
+    show(t.sep1, true);
+    show(t.mnuExit, true);
 }

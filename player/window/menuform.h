@@ -3,16 +3,18 @@
 #include "keyedtree.h"
 #include "taperecord.h"
 
-#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class QMenu;
 
 // The two popup menus of the main window: the tree's menu "الأشرطة" (mnupopup) and the tray
-// icon's menu "علبة النظام" (mnuTray), with the rules that decide which items show.
+// icon's menu "علبة النظام" (mnuTray), with the rules that decide which items show. The rules read
+// a plain State, so they can be checked without a window or a tree.
 class MenuForm : public QObject
 {
     Q_OBJECT
@@ -23,43 +25,57 @@ public:
 
     QMenu *mnupopup() const { return m_popup; }
     QMenu *mnuTray() const { return m_tray; }
-    // An item by its name (mnulisten, sep6, ...); null for an unknown name.
-    QAction *item(const QString &name) const { return m_items.value(name); }
+
+    // The items, by the names they carry as object names.
+    struct TrayItems
+    {
+        QAction *mnuPause, *mnuStop, *sep6, *mnuCopyLinkMP3Tray, *mnuCopyLinkRMTray, *sep5,
+            *mnuSaveMP3Tray, *mnuSaveRMTray, *sep3, *mnuPlayNextTray, *sep2, *mnuShow, *sep1,
+            *mnuExit;
+    };
+    struct TreeItems
+    {
+        QAction *mnulisten, *mnulistenrm, *seprm, *mnuAdd2Fav, *mnuAdd2Playlist, *ssss4,
+            *mnuPlayNext, *sepp, *mnuDMP3, *mnuDRM, *sssp, *mnuSaveMP3, *mnuSaveRM, *mnusep,
+            *mnumodify, *mnudelete, *mnuAddNew2Dir, *ssss, *mnusearch2, *mnuDelDir, *sep4,
+            *mnuCollapseall, *mnucollapsenode, *sepl, *mnuMoveup, *mnuMoveDown;
+    };
+    const TrayItems &tray() const { return m_trayItems; }
+    const TreeItems &popup() const { return m_treeItems; }
 
     // What the rules look at.
     struct State
     {
-        KeyedTree::Node source = nullptr; // node the popup is opened on, or none
+        KeyedTree::Kind sourceKind = KeyedTree::Kind::None; // node the popup is opened on
+        QString sourceKey;
+        bool sourceIsRoot = false;
         int playState = 0;
         QString playedNode;
         QString clipText;
-        KeyedTree::Node queueNode = nullptr; // the queue branch, when it exists
+        QStringList queueKeys; // the queue's entries, in order
     };
 
     // Shows and hides the tree popup's items for this state.
     void prepareTreePopup(const State &state);
     // Enables the listen, download and copy items by the links of the tape under the mouse.
     void enableForLinks(const LinkPair &links);
-    // Shows and hides the tray menu's items; playedLinks are the links of the node being played.
+    // Shows and hides the tray menu's items; playedLinks are the links of the tape being played.
     void PrepareTrayMenu(const State &state, const LinkPair &playedLinks);
 
     // Items whose feature is not there yet stay disabled whatever the rules say.
-    void setAvailable(const QString &name, bool available);
-
-    static bool isQueueEntry(KeyedTree::Node node);
-    static bool isFavourite(KeyedTree::Node node);
+    void setAvailable(QAction *item, bool available);
 
 private:
     QAction *add(QMenu *menu, const QString &name, const QString &text);
     QAction *addSeparator(QMenu *menu, const QString &name);
-    void show(const QString &name, bool visible);
-    void enable(const QString &name, bool enabled);
+    void enable(QAction *item, bool enabled);
     // Whether the "next in the queue" item shows, and its caption when it does.
-    bool playNextRule(const State &state, QString *caption) const;
+    static bool playNextRule(const State &state, QString *caption);
     void moveRules(const State &state);
 
     QMenu *m_popup;
     QMenu *m_tray;
-    QHash<QString, QAction *> m_items;
-    QSet<QString> m_unavailable;
+    TrayItems m_trayItems{};
+    TreeItems m_treeItems{};
+    QSet<QAction *> m_unavailable;
 };

@@ -117,32 +117,61 @@ private Q_SLOTS:
         QCOMPARE(paths.CategoryList.items(), QStringList{QString()});
     }
 
-    void knownListAgreesWithIsInArray_data()
+    void knownListMembership_data()
     {
         QTest::addColumn<QStringList>("values");
         QTest::addColumn<QString>("probe");
-        QTest::addRow("known") << QStringList{u"a"_s, u"b"_s} << u"b"_s;
-        QTest::addRow("unknown") << QStringList{u"a"_s, u"b"_s} << u"c"_s;
-        QTest::addRow("part of a value") << QStringList{u"ab"_s} << u"a"_s;
-        QTest::addRow("empty") << QStringList{u"a"_s} << QString();
-        QTest::addRow("probe spans two values") << QStringList{u"a"_s, u"b"_s} << u"a\0b"_s;
-        QTest::addRow("value holds NUL") << QStringList{u"x\0y"_s} << u"y"_s;
-        QTest::addRow("value holds NUL, other probe") << QStringList{u"x\0y"_s} << u"z"_s;
+        QTest::addColumn<bool>("known");
+        QTest::addRow("known") << QStringList{u"a"_s, u"b"_s} << u"b"_s << true;
+        QTest::addRow("unknown") << QStringList{u"a"_s, u"b"_s} << u"c"_s << false;
+        QTest::addRow("part of a value") << QStringList{u"ab"_s} << u"a"_s << false;
+        QTest::addRow("empty") << QStringList{u"a"_s} << QString() << true;
+        // Values read from a file may hold NUL; membership stays plain equality.
+        QTest::addRow("probe with NUL across two values")
+            << QStringList{u"a"_s, u"b"_s} << u"a\0b"_s << false;
+        QTest::addRow("probe with NUL after the empty entry")
+            << QStringList{u"a"_s} << u"\0a"_s << false;
+        QTest::addRow("part of a value holding NUL") << QStringList{u"x\0y"_s} << u"y"_s << false;
+        QTest::addRow("value holding NUL") << QStringList{u"x\0y"_s} << u"x\0y"_s << true;
+        QTest::addRow("other value after one holding NUL")
+            << QStringList{u"x\0y"_s, u"z"_s} << u"z"_s << true;
+        QTest::addRow("unknown after one holding NUL") << QStringList{u"x\0y"_s} << u"z"_s << false;
     }
 
-    void knownListAgreesWithIsInArray()
+    void knownListMembership()
     {
         QFETCH(QStringList, values);
         QFETCH(QString, probe);
+        QFETCH(bool, known);
         KnownList list;
         for (const QString &v : values)
             list.addIfNew(v);
-        QCOMPARE(list.contains(probe), IsInArray(probe, list.items()));
+        QCOMPARE(list.contains(probe), known);
+        QCOMPARE(IsInArray(probe, list.items()), known);
         // Appending follows the same answer.
         const qsizetype before = list.size();
-        const bool known = IsInArray(probe, list.items());
-        list.addIfNew(probe);
+        QCOMPARE(list.addIfNew(probe), known ? 0 : before);
         QCOMPARE(list.size(), known ? before : before + 1);
+        QVERIFY(list.contains(probe));
+    }
+
+    void manyValuesAfterOneHoldingNul()
+    {
+        // Forty thousand owners, the first holding NUL: each one found by hashing, not by searching
+        // the whole list (which took half a minute here).
+        TreePaths paths;
+        paths.BuildPath(kLessons + u"!S\0/T!NONE!L"_s);
+        const int count = 40000;
+        for (int i = 0; i < count; ++i)
+            paths.BuildPath(kLessons + u"!S"_s + QString::number(i) + u"/T!NONE!L"_s);
+        const KnownList &owners = paths.OwnerList;
+        QCOMPARE(owners.size(), count + 2);
+        QCOMPARE(owners.at(1), u"S\0"_s);
+        QCOMPARE(owners.at(count + 1), u"S"_s + QString::number(count - 1));
+        // Met again, none is added twice.
+        for (int i = 0; i < count; i += 7)
+            paths.BuildPath(kLessons + u"!S"_s + QString::number(i) + u"/T2!NONE!L"_s);
+        QCOMPARE(owners.size(), count + 2);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "codepage.h"
+#include "fileguards.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,6 +74,54 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(path).isDir());
         // A file in a folder that does not exist cannot be created, and says so.
         QVERIFY(!AppendToFile(dir.filePath(u"none/last.txt"_s), u"a"_s, 25));
+    }
+
+    void fullDiskKeepsTheOldLines()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"last.txt"_s);
+        const QByteArray old("b\r\nc\r\n");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(old);
+        }
+        bool limited = false;
+        bool appended = true;
+        {
+            // Only the call under test runs under the limit: the test log may be a file too.
+            const FileSizeLimit limit(1024);
+            limited = limit.active();
+            appended = AppendToFile(path, QString(3000, u'a'), 25);
+        }
+        QVERIFY(limited);
+        QVERIFY(!appended);
+        QCOMPARE(bytes(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"last.txt"_s});
+    }
+
+    void specialFileNeverReplaced_data()
+    {
+        QTest::addColumn<QString>("target"); // what last.txt links to; empty: it is a FIFO
+        QTest::newRow("FIFO") << QString();
+        QTest::newRow("link to an endless device") << u"/dev/zero"_s;
+        QTest::newRow("dangling link") << u"gone.txt"_s;
+    }
+
+    void specialFileNeverReplaced()
+    {
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"last.txt"_s);
+        QVERIFY(target.isEmpty() ? makeFifo(path) : makeLink(target, path));
+        const int result = runInChild([&path] { return AppendToFile(path, u"a"_s, 25) ? 1 : 0; });
+        QCOMPARE(result, 0);
+        const QFileInfo info(path);
+        QCOMPARE(info.isSymLink(), !target.isEmpty());
+        if (!target.isEmpty())
+            QCOMPARE(info.symLinkTarget(), QFileInfo(QDir(dir.path()), target).absoluteFilePath());
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"gone.txt"_s)));
     }
 };
 

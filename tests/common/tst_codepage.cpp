@@ -1,5 +1,7 @@
 #include "atomicfile.h"
 #include "codepage.h"
+#include "fileguards.h"
+#include "general.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,6 +127,115 @@ private Q_SLOTS:
 
         QVERIFY(writeCodePageLines(path, {u"new"_s}));
         QCOMPARE(readAll(path), QByteArray("new\r\n"));
+    }
+
+    void fullDiskKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"config.ini"_s);
+        writeRaw(path, "old\r\n");
+        // A few kilobytes: small enough to sit in a write buffer until the end, so that a failure
+        // only shows when the last of it goes out.
+        const QStringList big(100, QString(60, u'x'));
+        bool limited = false;
+        bool bigWritten = true;
+        QByteArray afterBig;
+        bool shortWritten = false;
+        {
+            // Only the calls under test run under the limit: the test log may be a file too.
+            const FileSizeLimit limit(1024);
+            limited = limit.active();
+            bigWritten = writeCodePageLines(path, big);
+            afterBig = readAll(path);
+            shortWritten = writeCodePageLines(path, {u"short"_s}); // under the limit all goes well
+        }
+        QVERIFY(limited);
+        QVERIFY(!bigWritten);
+        QCOMPARE(afterBig, QByteArray("old\r\n"));
+        QVERIFY(shortWritten);
+        QCOMPARE(readAll(path), QByteArray("short\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{u"config.ini"_s});
+        QVERIFY(writeCodePageLines(path, big));
+        QCOMPARE(readCodePageLines(path), big);
+    }
+
+    void rewriteKeepsPermissionsAndFollowsLinks()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"last.txt"_s);
+        writeRaw(path, "old\r\n");
+        QVERIFY(
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QString link = dir.filePath(u"link.txt"_s);
+        QVERIFY(makeLink(path, link));
+        QVERIFY(writeCodePageLines(link, {u"new"_s}));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(readAll(path), QByteArray("new\r\n"));
+        const QFile::Permissions user = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+        QCOMPARE(QFile::permissions(path) & ~user,
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    }
+
+    void onlyRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << u"fifo"_s;
+        QTest::newRow("link to a FIFO") << u"link to fifo"_s;
+        QTest::newRow("link to an endless device") << u"/dev/zero"_s;
+        QTest::newRow("folder") << u"folder"_s;
+        QTest::newRow("missing") << u"missing"_s;
+    }
+
+    void onlyRegularFilesAreRead()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"config.ini"_s);
+        const QString fifo = dir.filePath(u"pipe"_s);
+        QVERIFY(makeFifo(fifo));
+        if (kind == u"fifo")
+            QVERIFY(QFile::rename(fifo, path));
+        else if (kind == u"link to fifo")
+            QVERIFY(makeLink(fifo, path));
+        else if (kind == u"/dev/zero")
+            QVERIFY(makeLink(kind, path));
+        else if (kind == u"folder")
+            QVERIFY(QDir(dir.path()).mkdir(u"config.ini"_s));
+
+        // Run apart, so that a read waiting for a writer or filling memory fails the test instead
+        // of hanging it.
+        const int result = runInChild([&path] {
+            bool ok = true;
+            const QStringList lines = readCodePageLines(path, &ok);
+            QByteArray bytes("untouched");
+            const bool read = readRegularFile(path, bytes);
+            return !ok && lines.isEmpty() && !read && bytes == "untouched" ? 0 : 1;
+        });
+        QCOMPARE(result, 0);
+        // Nothing that is not a regular file is ever replaced either.
+        QVERIFY(!writeCodePageLines(path, {u"x"_s}) || kind == u"missing");
+        QCOMPARE(QFileInfo(path).isSymLink(), kind.startsWith(u"link") || kind.startsWith(u'/'));
+    }
+
+    void namesThatAreNotUtf8()
+    {
+        QTemporaryDir dir;
+        // A windows-1256 name (ال.txt) as an extractor leaves it.
+        const QByteArray native = QFile::encodeName(dir.path()) + "/\xC7\xE1.txt";
+        QVERIFY(writeRawName(native, "a\r\n"));
+        const QString path = fileNameFromNative(native);
+        QCOMPARE(nativeFileName(path), native);
+
+        bool ok = false;
+        QCOMPARE(readCodePageLines(path, &ok), QStringList{u"a"_s});
+        QVERIFY(ok);
+        QVERIFY(AppendToFile(path, u"b"_s, 25));
+        QByteArray bytes;
+        QVERIFY(readRegularFile(path, bytes));
+        QCOMPARE(bytes, QByteArray("b\r\na\r\n"));
+        // The same file was rewritten, not a new one made under a mangled name.
+        QCOMPARE(ListFolderFiles(dir.path()), QStringList{u"\xDCC7\xDCE1.txt"_s});
     }
 };
 

@@ -249,6 +249,44 @@ private Q_SLOTS:
         QVERIFY(!second.isEmpty() && second != first && !second.startsWith(u"/org/mpris"_s));
     }
 
+    void urlIsAUri_data()
+    {
+        QTest::addColumn<QString>("baseFolder"); // empty: the service's default
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("uri"); // empty: no xesam:url
+        const QString base = u"/opt/marvoli"_s;
+        QTest::addRow("web link") << base << u"http://example.org/tafsir/1.mp3"_s
+                                  << u"http://example.org/tafsir/1.mp3"_s;
+        QTest::addRow("relative file")
+            << base << u"samples/004.mp3"_s << u"file:///opt/marvoli/samples/004.mp3"_s;
+        QTest::addRow("absolute file, Arabic name")
+            << base << u"/srv/tapes/سورة 1.mp3"_s
+            << u"file:///srv/tapes/%D8%B3%D9%88%D8%B1%D8%A9%201.mp3"_s;
+        QTest::addRow("refused link") << base << u"av://lavfi:anullsrc"_s << QString();
+        QTest::addRow("program's folder by default")
+            << QString() << u"samples/004.mp3"_s
+            << u"file://"_s + QCoreApplication::applicationDirPath() + u"/samples/004.mp3"_s;
+    }
+
+    void urlIsAUri()
+    {
+        QFETCH(QString, baseFolder);
+        QFETCH(QString, link);
+        QFETCH(QString, uri);
+        m_service.reset();
+        m_service = baseFolder.isEmpty()
+                        ? std::make_unique<MprisService>(*m_player, *m_host)
+                        : std::make_unique<MprisService>(*m_player, *m_host, baseFolder);
+        QVERIFY(m_service->registerOnSessionBus());
+        loadTape(link);
+        const ToolRun run = get(kPlayer, u"Metadata"_s);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        if (uri.isEmpty())
+            QVERIFY2(!run.out.contains(u"xesam:url"_s), qPrintable(run.out));
+        else
+            QVERIFY2(run.out.contains(u"'xesam:url': <'%1'>"_s.arg(uri)), qPrintable(run.out));
+    }
+
     void seeksRelativeAndToAPositionOfTheCurrentTrack()
     {
         BusWatcher watcher(u"seek watcher"_s);

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -10,14 +11,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QByteArray response(const QByteArray &status, const QList<QByteArray> &headers,
-                    const QByteArray &body)
+QByteArray responseHead(const QByteArray &status, const QList<QByteArray> &headers,
+                        qsizetype contentLength)
 {
     QByteArray out = "HTTP/1.1 " + status + "\r\n";
     for (const QByteArray &header : headers)
         out += header + "\r\n";
-    out += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
-    return out + body;
+    return out + "Content-Length: " + QByteArray::number(contentLength) +
+           "\r\nConnection: close\r\n\r\n";
+}
+
+QByteArray response(const QByteArray &status, const QList<QByteArray> &headers,
+                    const QByteArray &body)
+{
+    return responseHead(status, headers, body.size()) + body;
 }
 
 } // namespace
@@ -93,6 +100,8 @@ void TestHttpServer::answer(QTcpSocket *socket, const QByteArray &head)
     const auto file = m_files.constFind(path);
     if (m_statuses.contains(path)) {
         out = response(m_statuses.value(path), {}, {});
+    } else if (m_redirects.contains(path)) {
+        out = response("302 Found", {"Location: " + m_redirects.value(path).toUtf8()}, {});
     } else if (method != "GET" && method != "HEAD") {
         out = response("405 Method Not Allowed", {"Allow: GET, HEAD"}, {});
     } else if (file == m_files.cend()) {
@@ -113,18 +122,52 @@ void TestHttpServer::answer(QTcpSocket *socket, const QByteArray &head)
                 out = response("416 Range Not Satisfiable",
                                {"Content-Range: bytes */" + QByteArray::number(size)}, {});
             } else {
-                out = response("206 Partial Content",
-                               {type, "Accept-Ranges: bytes",
-                                "Content-Range: bytes " + QByteArray::number(first) + '-' +
-                                    QByteArray::number(last) + '/' + QByteArray::number(size)},
-                               bytes.mid(first, last - first + 1));
+                const QByteArray partial =
+                    responseHead("206 Partial Content",
+                                 {type, "Accept-Ranges: bytes",
+                                  "Content-Range: bytes " + QByteArray::number(first) + '-' +
+                                      QByteArray::number(last) + '/' + QByteArray::number(size)},
+                                 last - first + 1);
+                send(socket, partial,
+                     method == "HEAD" ? QByteArray() : bytes.mid(first, last - first + 1), first,
+                     *file);
+                return;
             }
         } else {
-            out = response("200 OK", {type, "Accept-Ranges: bytes"}, bytes);
+            send(socket, responseHead("200 OK", {type, "Accept-Ranges: bytes"}, size),
+                 method == "HEAD" ? QByteArray() : bytes, 0, *file);
+            return;
         }
-        if (method == "HEAD")
-            out.truncate(out.indexOf("\r\n\r\n") + 4);
     }
     socket->write(out);
     socket->disconnectFromHost();
+}
+
+void TestHttpServer::send(QTcpSocket *socket, const QByteArray &head, const QByteArray &body,
+                          qint64 offset, const File &file)
+{
+    socket->write(head);
+    QByteArray sent = body;
+    if (file.available >= 0)
+        sent.truncate(qMax<qint64>(file.available - offset, 0));
+    if (file.trickleMs <= 0 || sent.isEmpty()) {
+        socket->write(sent);
+        socket->disconnectFromHost();
+        return;
+    }
+    // One byte per tick until the body is out or the client has gone.
+    auto *timer = new QTimer(socket);
+    auto next = std::make_shared<qsizetype>(0);
+    QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, sent, next] {
+        if (socket->state() != QAbstractSocket::ConnectedState) {
+            timer->stop();
+            return;
+        }
+        socket->write(sent.mid((*next)++, 1));
+        if (*next >= sent.size()) {
+            timer->stop();
+            socket->disconnectFromHost();
+        }
+    });
+    timer->start(file.trickleMs);
 }

@@ -9,7 +9,11 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
+#include <mpv/client.h>
+
+#include <chrono>
 #include <clocale>
 #include <memory>
 
@@ -21,6 +25,9 @@ const QString kNotFound = u"تعذر العثور على الملف الصوتي
 const QString kNoConnection = u"تعذر الاتصال بالخادم"_s;
 const QString kBadFormat = u"صيغة الملف غير مدعومة"_s;
 const QString kCannotPlay = u"تعذر تشغيل الملف الصوتي"_s;
+const QString kNoDevice = u"لا يوجد جهاز صوت متاح"_s;
+const QString kRefused =
+    u"رابط غير مسموح به: يقبل البرنامج روابط http و https والملفات المحلية فقط"_s;
 
 // Everything a player said, with the state it reported at each position event.
 struct Recorder
@@ -67,24 +74,33 @@ private:
     QString m_mp3;
     QString m_rm;
     QString m_notAudio;
+    QString m_long;
     quint16 m_closedPort = 0;
+
+    // What mpv's lavfi filters would write, were a link able to reach them.
+    QString writtenByFilter() const { return m_dir.filePath(u"written.txt"_s); }
+    QString filterWritingAFile() const
+    {
+        return u"av://lavfi:anullsrc=d=0.2,ametadata=mode=print:file="_s + writtenByFilter();
+    }
 
     // "ao-null-untimed" plays as fast as mpv decodes: a clip ends within milliseconds.
     // A server that hangs is given up on after one second.
-    std::unique_ptr<MpvPlayer> makePlayer(bool untimed = false)
+    std::unique_ptr<MpvPlayer> makePlayer(bool untimed = false, const QStringList &more = {})
     {
         QStringList options{u"ao=null"_s, u"network-timeout=1"_s};
         if (untimed)
             options.append(u"ao-null-untimed=yes"_s);
-        return std::make_unique<MpvPlayer>(m_dir.path(), options);
+        return std::make_unique<MpvPlayer>(m_dir.path(), options + more);
     }
 
-    static bool makeFixture(const QStringList &codec, const QString &target)
+    static bool makeFixture(const QStringList &codec, const QString &target,
+                            const QString &seconds = u"1.5"_s)
     {
         QProcess ffmpeg;
         ffmpeg.start(u"ffmpeg"_s,
                      QStringList{u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s, u"-f"_s,
-                                 u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration=1.5"_s} +
+                                 u"lavfi"_s, u"-i"_s, u"sine=frequency=440:duration="_s + seconds} +
                          codec + QStringList{target});
         return ffmpeg.waitForFinished(60000) && ffmpeg.exitStatus() == QProcess::NormalExit &&
                ffmpeg.exitCode() == 0 && QFileInfo(target).size() > 0;
@@ -129,6 +145,31 @@ private Q_SLOTS:
         m_server.addFile(u"/quran/text.mp3"_s, contents(m_notAudio));
         m_server.addStatus(u"/quran/forbidden.mp3"_s, "403 Forbidden");
         m_server.addStalledPath(u"/quran/stalled.mp3"_s);
+        m_server.addRedirect(u"/quran/moved.mp3"_s, m_server.url(u"/quran/tone.mp3"_s));
+
+        // Ten seconds, small: long enough that losing half of it is not mistaken for the slack
+        // of a length estimated from the file size.
+        m_long = m_dir.filePath(u"samples/long.mp3"_s);
+        QVERIFY(makeFixture({u"-ac"_s, u"1"_s, u"-b:a"_s, u"32k"_s, u"-c:a"_s, u"libmp3lame"_s},
+                            m_long, u"10"_s));
+        const QByteArray longBytes = contents(m_long);
+        m_server.addFile(u"/quran/long.mp3"_s, longBytes);
+        m_server.addCutFile(u"/quran/cut-half.mp3"_s, longBytes, longBytes.size() / 2);
+        m_server.addCutFile(u"/quran/cut-tail.mp3"_s, longBytes, longBytes.size() * 99 / 100);
+        m_server.addTrickledFile(u"/quran/trickle.mp3"_s, longBytes, 200);
+
+        // Files that lead mpv on to another link: a playlist, and mpv's own edit list format.
+        const QByteArray unsafe = filterWritingAFile().toUtf8();
+        const QByteArray playlist = "#EXTM3U\n" + unsafe + '\n';
+        QFile list(m_dir.filePath(u"samples/list.m3u"_s));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write(playlist);
+        list.close();
+        m_server.addFile(u"/quran/list.m3u"_s, playlist, "audio/x-mpegurl");
+        QFile edl(m_dir.filePath(u"samples/edit.edl"_s));
+        QVERIFY(edl.open(QIODevice::WriteOnly));
+        edl.write("# mpv EDL v0\n%" + QByteArray::number(unsafe.size()) + '%' + unsafe + '\n');
+        edl.close();
 
         // A port that nobody listens on: taken from the system, then given back.
         QTcpServer probe;
@@ -328,6 +369,9 @@ private Q_SLOTS:
         QTest::addRow("absolute RealMedia") << m_rm;
         QTest::addRow("MP3 over HTTP") << m_server.url(u"/quran/tone.mp3"_s);
         QTest::addRow("RealMedia over HTTP") << m_server.url(u"/quran/tone.rm"_s);
+        QTest::addRow("HTTP redirect") << m_server.url(u"/quran/moved.mp3"_s);
+        QTest::addRow("upper-case scheme")
+            << m_server.url(u"/quran/tone.mp3"_s).replace(u"http:"_s, u"HTTP:"_s);
     }
 
     void playsEveryKindOfLink()
@@ -387,6 +431,188 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(player->PlayState() == AudioPlayer::Stopped, 15000);
         QCOMPARE(player->errorText(), QString());
         QCOMPARE(recorder.failures.count(), 1);
+    }
+
+    void refusesLinksItDoesNotOpen_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<bool>("whilePlaying");
+        QTest::addRow("lavfi filter writing a file") << filterWritingAFile() << false;
+        QTest::addRow("the same while a clip plays") << filterWritingAFile() << true;
+        QTest::addRow("lavfi prefix")
+            << u"lavfi://anullsrc,ametadata=mode=print:file="_s + writtenByFilter() << false;
+        QTest::addRow("file URL") << QUrl::fromLocalFile(m_mp3).toString() << false;
+        QTest::addRow("FTP") << u"ftp://127.0.0.1:%1/quran/tone.mp3"_s.arg(m_server.port())
+                             << false;
+    }
+
+    void refusesLinksItDoesNotOpen()
+    {
+        QFETCH(QString, link);
+        QFETCH(bool, whilePlaying);
+        auto player = makePlayer();
+        Recorder recorder(player.get());
+        QList<int> states;
+        if (whilePlaying) {
+            player->LoadClip(m_mp3);
+            player->StartPlay();
+            QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Playing), 10000);
+            // Starting another clip ends this one, whether or not the new one can be played.
+            states = {AudioPlayer::Opening, AudioPlayer::Playing, AudioPlayer::Stopped};
+        }
+
+        player->LoadClip(link);
+        player->StartPlay();
+        QCOMPARE(recorder.failures.count(), 1);
+        QCOMPARE(recorder.lastFailure(), kRefused);
+        QCOMPARE(player->errorText(), kRefused);
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(recorder.stateList(), states);
+        QCOMPARE(player->ClipSource(), link);
+        QVERIFY(!QFile::exists(writtenByFilter()));
+    }
+
+    void linksInsideFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addRow("local playlist") << u"samples/list.m3u"_s;
+        QTest::addRow("playlist over HTTP") << m_server.url(u"/quran/list.m3u"_s);
+        QTest::addRow("edit list") << m_dir.filePath(u"samples/edit.edl"_s);
+    }
+
+    void linksInsideFilesAreRefused()
+    {
+        QFETCH(QString, link);
+        auto player = makePlayer(true);
+        Recorder recorder(player.get());
+        playThrough(*player, link, recorder);
+        QCOMPARE(recorder.failures.count(), 1);
+        QCOMPARE(recorder.lastFailure(), kRefused);
+        QVERIFY(!QFile::exists(writtenByFilter()));
+    }
+
+    void failureCauses_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("web");
+        QTest::addColumn<bool>("missingFile");
+        QTest::addColumn<QString>("message");
+        const int loading = MPV_ERROR_LOADING_FAILED;
+        const QString alsa = u"Playback open error: No such file or directory"_s;
+        QTest::addRow("no sound device")
+            << int(MPV_ERROR_AO_INIT_FAILED) << u"ao/alsa"_s << alsa << false << false << kNoDevice;
+        // Lines of other modules are not about the link.
+        QTest::addRow("audio output's line")
+            << loading << u"ao/alsa"_s << alsa << true << false << kNoConnection;
+        QTest::addRow("player's line")
+            << loading << u"cplayer"_s << u"HTTP error 404"_s << false << false << kCannotPlay;
+        QTest::addRow("HTTP 404") << loading << u"ffmpeg"_s
+                                  << u"http: HTTP error 404 File not found"_s << true << false
+                                  << kNotFound;
+        QTest::addRow("HTTP 403") << loading << u"ffmpeg"_s << u"http: HTTP error 403 Forbidden"_s
+                                  << true << false << kCannotPlay;
+        QTest::addRow("refused connection")
+            << loading << u"ffmpeg"_s
+            << u"tcp: Connection to tcp://127.0.0.1:9 failed: Connection refused"_s << true << false
+            << kNoConnection;
+        QTest::addRow("FFmpeg module")
+            << loading << u"ffmpeg/demuxer"_s << u"tcp: Connection timed out"_s << true << false
+            << kNoConnection;
+        QTest::addRow("server silent")
+            << loading << QString() << QString() << true << false << kNoConnection;
+        QTest::addRow("missing file")
+            << loading << u"file"_s << u"Cannot open file '/a.mp3': No such file or directory"_s
+            << false << true << kNotFound;
+        QTest::addRow("unknown format") << int(MPV_ERROR_UNKNOWN_FORMAT) << QString() << QString()
+                                        << true << false << kBadFormat;
+        QTest::addRow("unsafe playlist entry")
+            << loading << u"stream"_s
+            << u"Refusing to load potentially unsafe URL from a playlist."_s << false << false
+            << kRefused;
+        QTest::addRow("unsafe edit list part")
+            << int(MPV_ERROR_NOTHING_TO_PLAY) << u"stream"_s
+            << u"Refusing to load potentially unsafe URL from a playlist."_s << false << false
+            << kRefused;
+        QTest::addRow("protocol not allowed")
+            << loading << u"ffmpeg"_s << u"ftp: Protocol 'ftp' not on whitelist 'file,http'!"_s
+            << true << false << kRefused;
+    }
+
+    void failureCauses()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, prefix);
+        QFETCH(QString, line);
+        QFETCH(bool, web);
+        QFETCH(bool, missingFile);
+        QFETCH(QString, message);
+        const MpvPlayer::Failure logged = MpvPlayer::failureInLog(prefix, line);
+        QCOMPARE(MpvPlayer::messageFor(MpvPlayer::failureOfError(error, logged, web, missingFile)),
+                 message);
+    }
+
+    void noSoundDevice()
+    {
+        // An ALSA device that exists nowhere fails as a machine without any sound card does, and
+        // ALSA's words for it are "No such file or directory".
+        MpvPlayer player(m_dir.path(),
+                         {u"ao=alsa"_s, u"audio-device=alsa/marvoli-no-such-device"_s});
+        Recorder recorder(&player);
+        playThrough(player, m_mp3, recorder);
+        QCOMPARE(recorder.failures.count(), 1);
+        QCOMPARE(recorder.lastFailure(), kNoDevice);
+        QCOMPARE(player.errorText(), kNoDevice);
+    }
+
+    void streamCutOff_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::addRow("whole") << u"/quran/long.mp3"_s << QString();
+        // Within what a length estimated from the file size may be off by.
+        QTest::addRow("last hundredth missing") << u"/quran/cut-tail.mp3"_s << QString();
+        QTest::addRow("second half missing") << u"/quran/cut-half.mp3"_s << kNoConnection;
+    }
+
+    void streamCutOff()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        // mpv reconnects to a stream cut short, waiting longer each time: once is enough here.
+        // The option is replaced whole, so the player's protocol list is repeated.
+        auto player = makePlayer(
+            true, {u"stream-lavf-o=protocol_whitelist=[file,http,https,tcp,tls,crypto,httpproxy],"
+                   u"reconnect_delay_max=0"_s});
+        Recorder recorder(player.get());
+        playThrough(*player, m_server.url(path), recorder);
+
+        QCOMPARE(recorder.lastFailure(), message);
+        QCOMPARE(recorder.stateList(),
+                 (QList<int>{AudioPlayer::Opening, AudioPlayer::Playing, AudioPlayer::Stopped}));
+        if (message.isEmpty()) {
+            QVERIFY(!recorder.positions.isEmpty());
+            const auto [last, length] = recorder.positions.last();
+            QCOMPARE(last, length);
+            QVERIFY2(length > 9800 && length < 10300, qPrintable(QString::number(length)));
+        } else {
+            // No pretended end: positions, if any came, stopped where the data did.
+            for (const auto &[position, length] : std::as_const(recorder.positions))
+                QVERIFY2(position < 6000, qPrintable(QString::number(position)));
+        }
+    }
+
+    void serverThatOnlyTricklesTimesOut()
+    {
+        auto player = makePlayer(true);
+        player->setStartTimeout(std::chrono::milliseconds(1500));
+        Recorder recorder(player.get());
+        playThrough(*player, m_server.url(u"/quran/trickle.mp3"_s), recorder);
+        QCOMPARE(recorder.failures.count(), 1);
+        QCOMPARE(recorder.lastFailure(), kNoConnection);
+        QCOMPARE(recorder.stateList(), (QList<int>{AudioPlayer::Opening, AudioPlayer::Stopped}));
+        QVERIFY(recorder.positions.isEmpty());
     }
 
     void destroyedWhileBusy()

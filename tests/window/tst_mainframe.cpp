@@ -1,7 +1,11 @@
+#include "catalogue.h"
 #include "cataloguetree.h"
 #include "codepage.h"
 #include "keyedtree.h"
 #include "mainframe.h"
+#include "playback.h"
+#include "recentlist.h"
+#include "traycontroller.h"
 
 #include <QAction>
 #include <QFile>
@@ -169,9 +173,9 @@ private Q_SLOTS:
         QCOMPARE(KeyedTree::key(tape),
                  u"Leaf-"_s + kQuran + u"!R2/002 سورة البقرة!"_s + kHafs + u"!q1.mp3"_s);
         QCOMPARE(KeyedTree::image(tape), u"Leaf"_s);
-        QCOMPARE(CatalogueTree::NodeKind(tape), 2);
-        QCOMPARE(CatalogueTree::NodeKind(r2), 1);
-        QCOMPARE(CatalogueTree::NodeKind(nullptr), 0);
+        QCOMPARE(CatalogueTree::NodeKind(tape), KeyedTree::Kind::Tape);
+        QCOMPARE(CatalogueTree::NodeKind(r2), KeyedTree::Kind::Folder);
+        QCOMPARE(CatalogueTree::NodeKind(nullptr), KeyedTree::Kind::None);
         QVERIFY(CatalogueTree::IsRootNode(quran));
         QVERIFY(!CatalogueTree::IsRootNode(hafs));
 
@@ -208,7 +212,7 @@ private Q_SLOTS:
         AppFolder app;
         MainFrame w(app.path());
         action(w, u"QSort_3"_s)->trigger();
-        QCOMPARE(w.QuranSort(), 3);
+        QCOMPARE(w.catalogue().paths().QuranSort, 3);
         QVERIFY(action(w, u"QSort_3"_s)->isChecked());
         QVERIFY(!action(w, u"QSort_0"_s)->isChecked());
         KeyedTree::Node quran = expand(w, kQuran + u'/');
@@ -228,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(childTexts(quran), (QStringList{u' ' + kHafs, u' ' + kWarsh}));
 
         action(w, u"DSort_1"_s)->trigger();
-        QCOMPARE(w.DourousSort(), 1);
+        QCOMPARE(w.catalogue().paths().DourousSort, 1);
         QVERIFY(!action(w, u"DSort_0"_s)->isChecked());
         KeyedTree::Node lessons = expand(w, kLessons + u'/');
         QCOMPARE(childTexts(lessons), QStringList{u" فقه"_s});
@@ -236,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(childTexts(fiqh), QStringList{u"  X - S"_s});
 
         action(w, u"Foption_1"_s)->trigger();
-        QCOMPARE(w.SoundFormat, 1);
+        QCOMPARE(w.playback().SoundFormat(), 1);
         QVERIFY(!action(w, u"Foption_0"_s)->isChecked());
         QVERIFY(w.tree().item(kLessons + u"/فقه/"_s)); // the format leaves the tree alone
     }
@@ -247,7 +251,7 @@ private Q_SLOTS:
         MainFrame w(app.path());
         QVERIFY(action(w, u"Riwaya_0"_s)->isChecked());
         action(w, u"Riwaya_2"_s)->trigger();
-        QCOMPARE(w.RiwayaFilter(), u'@' + kWarsh);
+        QCOMPARE(w.catalogueTree().RiwayaFilter, u'@' + kWarsh);
         QVERIFY(!action(w, u"Riwaya_0"_s)->isChecked());
         KeyedTree::Node quran = expand(w, kQuran + u'/');
         QCOMPARE(childTexts(quran), QStringList{u' ' + kWarsh});
@@ -255,13 +259,13 @@ private Q_SLOTS:
 
         // Selecting every riwaya one by one means all of them.
         action(w, u"Riwaya_1"_s)->trigger();
-        QCOMPARE(w.RiwayaFilter(), u"@كل الروايات"_s);
+        QCOMPARE(w.catalogueTree().RiwayaFilter, u"@كل الروايات"_s);
         QVERIFY(!action(w, u"Riwaya_1"_s)->isChecked());
 
         // Unchecking the only one leaves nothing: every Quran tape is hidden.
         action(w, u"Riwaya_2"_s)->trigger();
         action(w, u"Riwaya_2"_s)->trigger();
-        QCOMPARE(w.RiwayaFilter(), QString());
+        QCOMPARE(w.catalogueTree().RiwayaFilter, QString());
         quran = expand(w, kQuran + u'/');
         QCOMPARE(KeyedTree::children(quran), 0);
         QVERIFY(!w.tree().contains(kQuran + u"/-tmp"_s));
@@ -280,8 +284,8 @@ private Q_SLOTS:
             QVERIFY(action(w, u"Foption_0"_s)->isChecked());
             QVERIFY(action(w, u"mnuMintoTray_0"_s)->isChecked());
             QVERIFY(w.findChild<QRadioButton *>(u"OptionS_0"_s)->isChecked());
-            QCOMPARE(w.MaxLignes, 25);
-            QCOMPARE(w.MaxTitleLen, 100);
+            QCOMPARE(w.recentList().MaxLignes(), 25);
+            QCOMPARE(w.recentList().MaxTitleLen(), 100);
             w.show();
             w.move(30, 45);
             QVERIFY(w.close());
@@ -302,9 +306,9 @@ private Q_SLOTS:
         app.writeBytes(u"config.ini"_s, config);
         {
             MainFrame w(app.path());
-            QCOMPARE(w.QuranSort(), 2);
-            QCOMPARE(w.DourousSort(), 1);
-            QCOMPARE(w.SoundFormat, 7);
+            QCOMPARE(w.catalogue().paths().QuranSort, 2);
+            QCOMPARE(w.catalogue().paths().DourousSort, 1);
+            QCOMPARE(w.playback().SoundFormat(), 7);
             QVERIFY(!action(w, u"Foption_0"_s)->isChecked()); // 7 has no item to tick
             QVERIFY(!action(w, u"Foption_1"_s)->isChecked());
             QCOMPARE(w.pos(), QPoint(100, 67));
@@ -322,32 +326,39 @@ private Q_SLOTS:
     void damagedSettings_data()
     {
         QTest::addColumn<QByteArray>("config");
-        QTest::addRow("five lines") << QByteArray("3\r\n1\r\n1\r\n5\r\n20\r\n");
+        QTest::addColumn<int>("quranSort");
+        QTest::addColumn<int>("maxLines");
+        QTest::addColumn<int>("searchMode");
+        QTest::addRow("five lines") << QByteArray("3\r\n1\r\n1\r\n5\r\n20\r\n") << 3 << 5 << 0;
         QTest::addRow("not a number") << QByteArray("3\r\n1\r\n1\r\nabc\r\n20\r\n1\r\n1\r\n6000\r\n"
-                                                    "6000\r\n0\r\n@x\r\n0\r\n0\r\n");
+                                                    "6000\r\n0\r\n@x\r\n1\r\n0\r\n")
+                                      << 3 << 25 << 1;
         QTest::addRow("no such order") << QByteArray("4\r\n1\r\n1\r\n5\r\n20\r\n1\r\n1\r\n6000\r\n"
-                                                     "6000\r\n0\r\n@x\r\n0\r\n0\r\n");
-        QTest::addRow("no such search mode") << QByteArray(
-            "3\r\n1\r\n1\r\n5\r\n20\r\n1\r\n1\r\n6000\r\n6000\r\n0\r\n@x\r\n2\r\n0\r\n");
+                                                     "6000\r\n0\r\n@x\r\n0\r\n0\r\n")
+                                       << 0 << 5 << 0;
+        QTest::addRow("no such search mode")
+            << QByteArray(
+                   "3\r\n1\r\n1\r\n5\r\n20\r\n1\r\n1\r\n6000\r\n6000\r\n0\r\n@x\r\n2\r\n0\r\n")
+            << 3 << 5 << 0;
     }
 
     void damagedSettings()
     {
+        // Each usable line is taken; what is missing or unusable falls back to its default, and
+        // exactly one item of each choice is ticked.
         QFETCH(QByteArray, config);
+        QFETCH(int, quranSort);
+        QFETCH(int, maxLines);
+        QFETCH(int, searchMode);
         AppFolder app;
         app.writeBytes(u"config.ini"_s, config);
         MainFrame w(app.path());
-        // Every default applies on top of what was read.
-        QCOMPARE(w.QuranSort(), 0);
-        QVERIFY(action(w, u"QSort_0"_s)->isChecked());
-        QVERIFY(!action(w, u"QSort_3"_s)->isChecked());
-        QCOMPARE(w.DourousSort(), 0);
-        QCOMPARE(w.SoundFormat, 0);
-        QCOMPARE(w.MaxLignes, 25);
-        QCOMPARE(w.MaxTitleLen, 100);
-        QCOMPARE(w.size(), QSize(365, 553));
-        QCOMPARE(w.RiwayaFilter(), u"@كل الروايات"_s);
-        QVERIFY(w.findChild<QRadioButton *>(u"OptionS_0"_s)->isChecked());
+        QCOMPARE(w.catalogue().paths().QuranSort, quranSort);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(action(w, u"QSort_%1"_s.arg(i))->isChecked(), i == quranSort);
+        QCOMPARE(w.catalogue().paths().DourousSort, 1);
+        QCOMPARE(w.recentList().MaxLignes(), maxLines);
+        QVERIFY(w.findChild<QRadioButton *>(u"OptionS_%1"_s.arg(searchMode))->isChecked());
     }
 
     void closingWritesSaneMeasures()
@@ -360,7 +371,7 @@ private Q_SLOTS:
             MainFrame w(app.path());
             w.show();
             QVERIFY(w.close());
-            QCOMPARE(w.width(), 3500 / 15); // left that wide
+            QCOMPARE(w.frameGeometry().width(), 3500 / 15); // left that wide
         }
         QStringList lines = CodePage::decodeLines(app.readBytes(u"config.ini"_s));
         QCOMPARE(lines.mid(5, 5), (QStringList{u"0"_s, u"600"_s, u"3500"_s, u"6000"_s, u"0"_s}));
@@ -370,38 +381,13 @@ private Q_SLOTS:
             MainFrame w(app.path());
             w.showMaximized();
             QTRY_VERIFY(w.isMaximized());
-            QCOMPARE(w.LastWindowState, 2);
+            QCOMPARE(w.tray().LastWindowState(), 2);
             QVERIFY(w.close());
         }
         lines = CodePage::decodeLines(app.readBytes(u"config.ini"_s));
         QCOMPARE(lines.mid(5, 5), (QStringList{u"0"_s, u"600"_s, u"3500"_s, u"6000"_s, u"2"_s}));
         MainFrame w(app.path());
         QVERIFY(w.windowState() & Qt::WindowMaximized);
-    }
-
-    void searchRowLayout()
-    {
-        AppFolder app;
-        MainFrame w(app.path());
-        w.show();
-        auto *search = w.findChild<QLineEdit *>(u"TSearch"_s);
-        auto *hide = w.findChild<QPushButton *>(u"CHide"_s);
-        auto *tree = w.tree().widget();
-        w.resize(600, 500);
-        QTRY_COMPARE(tree->width(), w.centralWidget()->width() - 16);
-        QCOMPARE(search->width(), 170);
-        // The row (widths + 12) is centred under the tree with 15 reserved.
-        const int row = hide->width() * 2 + 49 + 39 + 170;
-        QCOMPARE(hide->x(), (tree->width() - row - 15) / 2 + tree->x());
-        QCOMPARE(search->x() + search->width() - hide->x(), row + 12);
-        auto *player = w.findChild<QWidget *>(u"RealAudio"_s);
-        QCOMPARE(player->y(), tree->y() + tree->height() + 10);
-
-        // Narrow: the text box takes what is left, so the row fills the tree less 3 pixels.
-        w.resize(300, 500);
-        QTRY_COMPARE(tree->width(), w.centralWidget()->width() - 16);
-        QCOMPARE(search->x() + search->width() - hide->x(), tree->width() - 3);
-        QCOMPARE(w.LastWindowState, 0);
     }
 };
 

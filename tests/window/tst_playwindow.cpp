@@ -8,7 +8,9 @@
 #include "mprisservice.h"
 #include "mpvplayer.h"
 #include "playback.h"
+#include "recentmenu.h"
 #include "testhttpserver.h"
+#include "traycontroller.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -105,11 +107,11 @@ private Q_SLOTS:
         KeyedTree::Node tape = showTape(quranLine());
         QVERIFY(tape);
         click(tape);
-        QCOMPARE(w.PlayedNode(), u"Leaf-"_s + quranLine());
+        QCOMPARE(w.playback().PlayedNode(), u"Leaf-"_s + quranLine());
         QCOMPARE(w.player().ClipSource(), url(u"a.mp3"_s));
         QTRY_COMPARE(KeyedTree::image(tape), u"sound"_s);
         // The Quran title drops the surah number; a one-line title shows on the second line.
-        QCOMPARE(w.CurrentTitle(), u"R1 - سورة الفاتحة"_s);
+        QCOMPARE(w.playback().CurrentTitle(), u"R1 - سورة الفاتحة"_s);
         QCOMPARE(titleText(), u"\nR1 - سورة الفاتحة"_s);
         QVERIFY(action(u"SaveMP3"_s)->isEnabled());
         QVERIFY(!action(u"SaveRM"_s)->isEnabled());
@@ -124,7 +126,7 @@ private Q_SLOTS:
         QTest::keyClick(view(), Qt::Key_Return); // keyboard users play with Return
         QCOMPARE(KeyedTree::image(w.tree().item(u"Leaf-"_s + quranLine())), u"Leaf"_s);
         QCOMPARE(w.player().ClipSource(), url(u"b.mp3"_s));
-        QCOMPARE(w.CurrentTitle(), u"S - X - T"_s);
+        QCOMPARE(w.playback().CurrentTitle(), u"S - X - T"_s);
         QVERIFY(action(u"SaveMP3"_s)->isEnabled());
         QVERIFY(action(u"SaveRM"_s)->isEnabled());
         QTRY_COMPARE(KeyedTree::image(lesson), u"sound"_s);
@@ -138,7 +140,7 @@ private Q_SLOTS:
     {
         MainFrame &w = openWindow("0\r\n0\r\n1\r\n25\r\n100\r\n0\r\n0\r\n5475\r\n8295\r\n0\r\n"
                                   "@\xDF\xE1 \xC7\xE1\xD1\xE6\xC7\xED\xC7\xCA\r\n0\r\n0\r\n");
-        QCOMPARE(w.SoundFormat, 1);
+        QCOMPARE(w.playback().SoundFormat(), 1);
         KeyedTree::Node lesson = showTape(lessonLine());
         click(lesson);
         QCOMPARE(w.player().ClipSource(), url(u"b.rm"_s)); // both links, RM preferred
@@ -156,7 +158,7 @@ private Q_SLOTS:
         popupItem(u"mnulisten"_s)->trigger();
         w.menuForm().mnupopup()->close();
         QCOMPARE(w.player().ClipSource(), url(u"b.mp3"_s));
-        QCOMPARE(w.PlayedNode(), u"Leaf-"_s + lessonLine());
+        QCOMPARE(w.playback().PlayedNode(), u"Leaf-"_s + lessonLine());
         QCOMPARE(KeyedTree::image(rmOnly), u"Leaf"_s);
         QVERIFY(!action(u"SaveRM"_s)->isEnabled());
     }
@@ -168,8 +170,8 @@ private Q_SLOTS:
         click(rmOnly, Qt::RightButton);
         QVERIFY(w.menuForm().mnupopup()->isVisible());
         w.menuForm().mnupopup()->close();
-        QCOMPARE(w.SourceType, 2);
-        QCOMPARE(w.PopupLinks.rm, url(u"c.rm"_s));
+        QCOMPARE(w.SourceType(), KeyedTree::Kind::Tape);
+        QCOMPARE(w.PopupLinks().rm, url(u"c.rm"_s));
         // Without an MP3 link those items show but cannot be chosen.
         for (const QString &name : {u"mnulisten"_s, u"mnuDMP3"_s, u"mnuSaveMP3"_s}) {
             QVERIFY(popupItem(name)->isVisible());
@@ -183,7 +185,7 @@ private Q_SLOTS:
         // A root folder hides "add to the queue"; any other folder shows it.
         click(w.tree().item(kDua + u'/'), Qt::RightButton);
         w.menuForm().mnupopup()->close();
-        QCOMPARE(w.SourceType, 1);
+        QCOMPARE(w.SourceType(), KeyedTree::Kind::Folder);
         QVERIFY(!popupItem(u"mnuAdd2Playlist"_s)->isVisible());
         QVERIFY(popupItem(u"mnuDelDir"_s)->isVisible());
         QVERIFY(popupItem(u"mnucollapsenode"_s)->isVisible());
@@ -197,7 +199,7 @@ private Q_SLOTS:
         w.tree().widget()->collapseAll();
         click(nullptr, Qt::RightButton);
         w.menuForm().mnupopup()->close();
-        QCOMPARE(w.SourceType, 0);
+        QCOMPARE(w.SourceType(), KeyedTree::Kind::None);
         QCOMPARE(visiblePopupItems(), (QStringList{u"mnuAddNew2Dir"_s, u"mnusearch2"_s, u"sep4"_s,
                                                    u"mnuCollapseall"_s}));
 
@@ -205,50 +207,6 @@ private Q_SLOTS:
         showTape(quranLine());
         popupItem(u"mnuCollapseall"_s)->trigger();
         QVERIFY(!KeyedTree::isExpanded(w.tree().item(kQuran + u'/')));
-    }
-
-    void queueRulesOfThePopup()
-    {
-        // The menu rules of queue entries, on a queue laid out by hand.
-        MainFrame &w = openWindow();
-        KeyedTree &tree = w.tree();
-        KeyedTree::Node queue =
-            tree.add(nullptr, u"قائمة الانتظار"_s, u"قائمة الانتظار"_s, u"Closed"_s);
-        const QString entry1 = u"Leaf-قائمة الانتظار!one!NONE!"_s + url(u"a.mp3"_s);
-        const QString entry2 = u"Leaf-قائمة الانتظار!two!NONE!"_s + url(u"b.mp3"_s);
-        KeyedTree::Node first = tree.add(queue, entry1, u"one"_s, u"Leaf"_s);
-        view()->expandItem(queue);
-
-        // The only entry, player stopped: down shown, up hidden; "play the queue" offered.
-        click(first, Qt::RightButton);
-        w.menuForm().mnupopup()->close();
-        QVERIFY(popupItem(u"mnuMoveDown"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnuAdd2Fav"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnumodify"_s)->isVisible());
-        QVERIFY(popupItem(u"mnuPlayNext"_s)->isVisible());
-        QCOMPARE(popupItem(u"mnuPlayNext"_s)->text(), u"الاستماع إلى أشرطة قائمة الانتظار"_s);
-
-        // That entry playing: both hidden, and their separator.
-        click(first); // left click: plays it (a clicked entry is re-created at the top)
-        first = tree.item(entry1);
-        QCOMPARE(w.SourceNode, first);
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
-        click(first, Qt::RightButton);
-        w.menuForm().mnupopup()->close();
-        QVERIFY(!popupItem(u"mnuMoveDown"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
-        QVERIFY(!popupItem(u"sepl"_s)->isVisible());
-
-        // The second entry while the first plays: up hidden; with two entries "next" is offered.
-        KeyedTree::Node second = tree.add(queue, entry2, u"two"_s, u"Leaf"_s);
-        click(second, Qt::RightButton);
-        w.menuForm().mnupopup()->close();
-        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnuMoveDown"_s)->isVisible()); // the last
-        QCOMPARE(popupItem(u"mnuPlayNext"_s)->text(),
-                 u"الاستماع إلى الشريط التالي في قائمة الانتظار"_s);
-        w.player().StopPlay();
     }
 
     void recentlyPlayedMenu()
@@ -259,7 +217,7 @@ private Q_SLOTS:
         writeBytes(last, CodePage::encode(u"abcdefghi***u1.mp3\r\nabcdefghij***u2.rm\r\n   \r\n"
                                           u"\r\nold***u3.wav\r\nx***u4.mp3\r\n"_s));
         MainFrame &w = m_driver.window();
-        w.FillRecentMenu();
+        w.recentMenu().FillRecentMenu();
         // Blank lines give no item and shift nothing; a title of MaxTitleLen is cut.
         QCOMPARE(action(u"LastItems_1"_s)->text(), u"abcdefghi"_s);
         QCOMPARE(action(u"LastItems_2"_s)->text(), u"abcdefg..."_s);
@@ -269,10 +227,10 @@ private Q_SLOTS:
 
         // Replaying moves the line to the top (within the bound) and forgets the played node.
         click(showTape(quranLine()));
-        QVERIFY(!w.PlayedNode().isEmpty());
+        QVERIFY(!w.playback().PlayedNode().isEmpty());
         action(u"LastItems_3"_s)->trigger(); // "abcdefghij", now third after the new line
         QCOMPARE(w.player().ClipSource(), u"u2.rm"_s);
-        QCOMPARE(w.PlayedNode(), QString());
+        QCOMPARE(w.playback().PlayedNode(), QString());
         QVERIFY(action(u"SaveRM"_s)->isEnabled());
         QVERIFY(!action(u"SaveMP3"_s)->isEnabled());
         QCOMPARE(titleText(), u"\nabcdefghij"_s);
@@ -283,11 +241,11 @@ private Q_SLOTS:
 
         // An unusable link plays but leaves the links and copy items as they were.
         writeBytes(last, "old***u3.wav\r\n");
-        w.FillRecentMenu();
+        w.recentMenu().FillRecentMenu();
         action(u"LastItems_1"_s)->trigger();
         QCOMPARE(w.player().ClipSource(), u"u3.wav"_s);
         QVERIFY(action(u"SaveRM"_s)->isEnabled());
-        QCOMPARE(w.playback().CurrentRMLink, u"u2.rm"_s);
+        QCOMPARE(w.playback().CurrentRMLink(), u"u2.rm"_s);
 
         // Clearing deletes the file; the next tape creates it again with one line.
         action(u"mnudeletelasts"_s)->trigger();
@@ -367,20 +325,20 @@ private Q_SLOTS:
         QCOMPARE(visible(), (QStringList{u"mnuPause"_s, u"mnuStop"_s, u"sep6"_s,
                                          u"mnuCopyLinkMP3Tray"_s, u"sep5"_s, u"mnuSaveMP3Tray"_s,
                                          u"sep3"_s, u"mnuShow"_s, u"sep1"_s, u"mnuExit"_s}));
-        QVERIFY(!w.menuForm().item(u"mnuCopyLinkMP3Tray"_s)->isEnabled()); // comes later
+        QVERIFY(!w.menuForm().tray().mnuCopyLinkMP3Tray->isEnabled()); // comes later
         click(showTape(lessonLine()));
         QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
         QVERIFY(visible().contains(u"mnuCopyLinkRMTray"_s));
         QVERIFY(visible().contains(u"mnuSaveMP3Tray"_s));
 
         // The pause item pauses and resumes; its caption follows the player.
-        w.menuForm().item(u"mnuPause"_s)->trigger();
+        w.menuForm().tray().mnuPause->trigger();
         QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Paused));
-        QCOMPARE(w.menuForm().item(u"mnuPause"_s)->text(), u"استماع"_s);
-        w.menuForm().item(u"mnuPause"_s)->trigger();
+        QCOMPARE(w.menuForm().tray().mnuPause->text(), u"استماع"_s);
+        w.menuForm().tray().mnuPause->trigger();
         QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
-        QCOMPARE(w.menuForm().item(u"mnuPause"_s)->text(), u"إيقاف مؤقت"_s);
-        w.menuForm().item(u"mnuStop"_s)->trigger();
+        QCOMPARE(w.menuForm().tray().mnuPause->text(), u"إيقاف مؤقت"_s);
+        w.menuForm().tray().mnuStop->trigger();
         QCOMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
 
         // No tray: the choice is greyed out and minimising never hides the window.
@@ -389,7 +347,7 @@ private Q_SLOTS:
         w.showMinimized();
         QTest::qWait(50);
         QVERIFY(!w.isHidden());
-        QVERIFY(!w.trayIcon());
+        QVERIFY(!w.tray().icon());
     }
 };
 

@@ -6,6 +6,8 @@
 #include "mainframe.h"
 #include "playback.h"
 #include "playqueue.h"
+#include "queuebranch.h"
+#include "tapekeys.h"
 #include "testhttpserver.h"
 #include "windowdriver.h"
 
@@ -48,8 +50,8 @@ class TestQueue : public QObject
         return m_driver.open({surah(1), surah(2), surah(3), other()}, {}, options);
     }
     PlayQueue &queue() { return m_driver.window().queue(); }
-    QStringList entries() { return m_driver.childTexts(queue().QueueNode()); }
-    QString entryKey(int n) { return u"Leaf-"_s + PlayQueue::queueRecord(u"Leaf-"_s + surah(n)); }
+    QStringList entries() { return m_driver.childTexts(m_driver.window().queueBranch().node()); }
+    QString entryKey(int n) { return u"Leaf-"_s + TapeKeys::queueRecord(u"Leaf-"_s + surah(n)); }
     QStringList recentTitles()
     {
         QStringList titles;
@@ -73,23 +75,6 @@ private Q_SLOTS:
 
     void cleanup() { m_driver.close(); }
 
-    void recordsAndTitles()
-    {
-        // Quran titles drop the surah number; a fifth field of spaces is left out.
-        QCOMPARE(PlayQueue::queueRecord(u"Leaf-"_s + kQuran + u"!R/036 سورة يس/x!W!a.mp3!b.rm"_s),
-                 kQueue + u"!R - سورة يس - x!NONE!a.mp3!b.rm"_s);
-        QCOMPARE(PlayQueue::queueRecord(u"Leaf-S!a/b/c!G!a.mp3!  "_s),
-                 kQueue + u"!a - b - c!NONE!a.mp3"_s);
-        QCOMPARE(PlayQueue::entryTitle(u"Leaf-نص@@@###"_s + kQuran + u"!R/036 سورة يس/x!W!a.mp3"_s),
-                 u"R - سورة يس"_s);
-        QCOMPARE(Favourites::FavouriteRecord(u"Leaf-نص@@@###"_s + kQuran + u"!R/036 سورة يس!W!a"_s),
-                 kFavourites + u'!' + kQuran + u"/R - سورة يس!NONE!a"_s);
-        QCOMPARE(PlayQueue::QueueOrder(4, 3, 0), (QList<int>{0, 3, 1, 2, 4}));
-        QCOMPARE(PlayQueue::QueueOrder(4, 3, 1), (QList<int>{0, 1, 3, 2, 4}));
-        QCOMPARE(PlayQueue::QueueOrder(4, 4, 2), (QList<int>{0, 1, 2, 3, 4}));
-        QCOMPARE(PlayQueue::QueueOrder(4, 1, 1), (QList<int>{0, 1, 2, 3, 4}));
-    }
-
     void aQueuedFolderPlaysThroughAndDisappears()
     {
         // Clips reach their end in milliseconds: the queue must carry on by itself.
@@ -98,7 +83,7 @@ private Q_SLOTS:
         m_driver.collapse(reciter);
         m_driver.choose(reciter, u"mnuAdd2Playlist"_s);
         // The whole folder, in the tree's order; the first starts since the player was stopped.
-        QTRY_VERIFY_WITH_TIMEOUT(!queue().QueueNode(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_driver.window().queueBranch().node(), 10000);
         QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
         QCOMPARE(recentTitles(),
                  (QStringList{u"R - سورة س003"_s, u"R - سورة س002"_s, u"R - سورة س001"_s}));
@@ -115,19 +100,20 @@ private Q_SLOTS:
         KeyedTree::Node one = m_driver.showTape(surah(1));
         m_driver.choose(one, u"mnuAdd2Playlist"_s);
         QCOMPARE(entries(), QStringList{u"R - سورة س001"_s});
-        QCOMPARE(w.PlayedNode(), u"Leaf-"_s + other()); // still the tape that was playing
+        QCOMPARE(w.playback().PlayedNode(),
+                 u"Leaf-"_s + other()); // still the tape that was playing
         // Twice the same tape: still one entry.
         m_driver.choose(m_driver.showTape(surah(1)), u"mnuAdd2Playlist"_s);
         QCOMPARE(queue().entryCount(), 1);
         QCOMPARE(w.tree().item(entryKey(1))->text(0), u"R - سورة س001"_s);
 
         // At the end of the clip the queued tape starts and the played one is just a tape again.
-        QTRY_COMPARE_WITH_TIMEOUT(w.PlayedNode(), entryKey(1), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.playback().PlayedNode(), entryKey(1), 5000);
         QCOMPARE(KeyedTree::image(w.tree().item(u"Leaf-"_s + other())), u"Leaf"_s);
         // "Next" on the only entry while it plays: entry and branch go, the player plays on.
-        QVERIFY(queue().QueueNode());
-        w.menuForm().item(u"mnuPlayNext"_s)->trigger();
-        QVERIFY(!queue().QueueNode());
+        QVERIFY(m_driver.window().queueBranch().node());
+        w.menuForm().popup().mnuPlayNext->trigger();
+        QVERIFY(!m_driver.window().queueBranch().node());
         QVERIFY(w.player().PlayState() != AudioPlayer::Stopped);
     }
 
@@ -142,14 +128,15 @@ private Q_SLOTS:
         const QStringList start = entries();
         QCOMPARE(start.size(), 3);
         KeyedTree &tree = w.tree();
-        m_driver.view()->expandItem(queue().QueueNode());
+        m_driver.view()->expandItem(m_driver.window().queueBranch().node());
 
         // The first up and the last down keep the order but re-create and select the entry.
         m_driver.choose(tree.item(entryKey(1)), u"mnuMoveDown"_s);
         QCOMPARE(entries(), (QStringList{start[1], start[0], start[2]}));
         QCOMPARE(m_driver.view()->currentItem(), tree.item(entryKey(1)));
-        QCOMPARE(w.SourceNode, tree.item(entryKey(1)));
-        queue().MoveNodeUp(tree.item(entryKey(2)), 1); // already first: nothing moves
+        QCOMPARE(w.SourceNode(), tree.item(entryKey(1)));
+        queue().MoveNodeUp(entryKey(2),
+                           PlayQueue::MoveDirection::Up); // already first: nothing moves
         QCOMPARE(entries(), (QStringList{start[1], start[0], start[2]}));
         m_driver.choose(tree.item(entryKey(3)), u"mnuMoveup"_s);
         QCOMPARE(entries(), (QStringList{start[1], start[2], start[0]}));
@@ -158,15 +145,15 @@ private Q_SLOTS:
         // Clicking an entry plays it and puts it first.
         m_driver.click(tree.item(entryKey(1)));
         QCOMPARE(entries(), (QStringList{start[0], start[1], start[2]}));
-        QCOMPARE(w.PlayedNode(), entryKey(1));
+        QCOMPARE(w.playback().PlayedNode(), entryKey(1));
         QCOMPARE(KeyedTree::image(tree.item(entryKey(1))), u"wait"_s);
 
         // Stopped after a queue entry: moving starts the new first entry.
         w.player().StopPlay();
         QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
-        queue().MoveNodeUp(tree.item(entryKey(3)), 0);
+        queue().MoveNodeUp(entryKey(3), PlayQueue::MoveDirection::ToTop);
         QCOMPARE(entries(), (QStringList{start[2], start[0], start[1]}));
-        QCOMPARE(w.PlayedNode(), entryKey(3));
+        QCOMPARE(w.playback().PlayedNode(), entryKey(3));
         QCOMPARE(w.player().ClipSource(), url(u"3.mp3"_s));
     }
 

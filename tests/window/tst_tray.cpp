@@ -4,6 +4,7 @@
 #include "menuform.h"
 #include "mpvplayer.h"
 #include "playback.h"
+#include "traycontroller.h"
 
 #include <QAction>
 #include <QSystemTrayIcon>
@@ -38,48 +39,48 @@ private Q_SLOTS:
         QVERIFY(toTray->isChecked());
 
         w.showMaximized();
-        QTRY_COMPARE(w.LastWindowState, 2);
+        QTRY_COMPARE(w.tray().LastWindowState(), 2);
         w.showMinimized();
-        QTRY_VERIFY(w.trayIcon());
+        QTRY_VERIFY(w.tray().icon());
         QTRY_VERIFY(w.isHidden());
-        QCOMPARE(w.LastWindowState, 2); // kept from before the minimise
+        QCOMPARE(w.tray().LastWindowState(), 2); // kept from before the minimise
         // The line break before a one-line title becomes a space.
-        QCOMPARE(w.trayIcon()->toolTip(), u" بسم الله الرحمن الرحيم"_s);
+        QCOMPARE(w.tray().icon()->toolTip(), u" بسم الله الرحمن الرحيم"_s);
 
         // The tooltip shows the playing title on one line, cut to the tip's length.
         const QString title(80, u'ب');
-        w.playback().CurrentTitle = title;
+        w.playback().setCurrentTitle(title);
         Q_EMIT w.playback().titleChanged(u"سطر أول\nسطر ثان"_s);
-        QCOMPARE(w.TrayTip, u"سطر أول سطر ثان"_s);
+        QCOMPARE(w.tray().TrayTip(), u"سطر أول سطر ثان"_s);
         Q_EMIT w.playback().titleChanged(title);
-        QCOMPARE(w.TrayTip.size(), 63);
+        QCOMPARE(w.tray().TrayTip().size(), 63);
 
         // A double click gives the window back as it was before, and the icon goes.
-        Q_EMIT w.trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        Q_EMIT w.tray().icon()->activated(QSystemTrayIcon::DoubleClick);
         QTRY_VERIFY(w.isVisible());
         QTRY_VERIFY(w.isMaximized());
-        QTRY_VERIFY(!w.trayIcon());
+        QTRY_VERIFY(!w.tray().icon());
 
         // "To the taskbar": minimising keeps the window on the taskbar.
         w.findChild<QAction *>(u"mnuMintoTray_1"_s)->trigger();
         w.showMinimized();
         QTest::qWait(200);
-        QVERIFY(!w.trayIcon());
+        QVERIFY(!w.tray().icon());
         QVERIFY(!w.isHidden());
         w.showNormal();
 
         // The tray menu's "main window" item restores too; closing from the tray saves settings.
         w.findChild<QAction *>(u"mnuMintoTray_0"_s)->trigger();
         w.showMinimized();
-        QTRY_VERIFY(w.trayIcon());
-        w.menuForm().item(u"mnuShow"_s)->trigger();
+        QTRY_VERIFY(w.tray().icon());
+        w.menuForm().tray().mnuShow->trigger();
         QTRY_VERIFY(w.isVisible());
-        QVERIFY(!w.trayIcon());
+        QVERIFY(!w.tray().icon());
         w.showMinimized();
         QTRY_VERIFY(w.isHidden());
-        w.menuForm().item(u"mnuExit"_s)->trigger();
+        w.menuForm().tray().mnuExit->trigger();
         QTRY_VERIFY(QFile::exists(m_app.filePath(u"config.ini"_s)));
-        QVERIFY(!w.trayIcon());
+        QVERIFY(!w.tray().icon());
     }
 };
 

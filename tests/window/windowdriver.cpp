@@ -1,5 +1,6 @@
 #include "windowdriver.h"
 
+#include "catalogue.h"
 #include "codepage.h"
 #include "menuform.h"
 #include "mpvplayer.h"
@@ -97,7 +98,7 @@ QAction *WindowDriver::action(const QString &name)
 
 QAction *WindowDriver::popupItem(const QString &name)
 {
-    return m_window->menuForm().item(name);
+    return m_window->menuForm().mnupopup()->findChild<QAction *>(name);
 }
 
 QStringList WindowDriver::childTexts(KeyedTree::Node node) const

@@ -1,0 +1,91 @@
+#include "searchbar.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr int kRowHeight = 25;
+constexpr int kLongestText = 170;
+} // namespace
+
+SearchBar::SearchBar(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(u"SearchBar"_s);
+    const auto button = [this](const QString &name, const QString &text) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setGeometry(0, 0, 41, kRowHeight);
+        return b;
+    };
+    CHide = button(u"CHide"_s, u"إخفاء"_s);
+    CSearch = button(u"CSearch"_s, u"بحث"_s);
+    CStop = button(u"CStop"_s, u"إيقاف"_s);
+    // Searching arrives with its own milestone; until then its controls do nothing.
+    for (QPushButton *b : {CHide, CSearch, CStop})
+        b->setEnabled(false);
+
+    const QStringList captions{u"كلمات"_s, u"نص"_s};
+    const int widths[2] = {49, 39};
+    for (int i = 0; i < 2; ++i) {
+        auto *option = new QRadioButton(captions[i], this);
+        option->setObjectName(u"OptionS_%1"_s.arg(i));
+        option->resize(widths[i], 13);
+        OptionS.append(option);
+    }
+    OptionS[Words]->setChecked(true);
+
+    TSearch = new QLineEdit(this);
+    TSearch->setObjectName(u"TSearch"_s);
+    TSearch->setGeometry(0, 0, 128, kRowHeight);
+    TSearch->setEnabled(false);
+
+    resize(321, kRowHeight);
+    close();
+}
+
+int SearchBar::searchMode() const
+{
+    return OptionS[Phrase]->isChecked() ? Phrase : Words;
+}
+
+void SearchBar::setSearchMode(int mode)
+{
+    OptionS[mode == Phrase ? Phrase : Words]->setChecked(true);
+}
+
+void SearchBar::close()
+{
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{CHide, TSearch, OptionS[0], OptionS[1], CStop})
+        w->hide();
+    CSearch->show();
+}
+
+void SearchBar::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layoutRow();
+}
+
+void SearchBar::layoutRow()
+{
+    const int buttons =
+        CHide->width() + CSearch->width() + OptionS[0]->width() + OptionS[1]->width();
+    const int free = width() - buttons - 15;
+    const int textWidth = free - kLongestText < 0 ? free : kLongestText;
+    if (textWidth >= 0)
+        TSearch->resize(textWidth, TSearch->height());
+
+    const int rowLeft = (width() - (buttons + TSearch->width()) - 15) / 2;
+    CHide->move(rowLeft, 0);
+    CSearch->move(CHide->x() + CHide->width() + 5, 0);
+    CStop->move(CSearch->x(), 0);
+    const int optionTop = (TSearch->height() - OptionS[0]->height()) / 2;
+    OptionS[0]->move(CSearch->x() + CSearch->width(), optionTop);
+    OptionS[1]->move(OptionS[0]->x() + OptionS[0]->width(), optionTop);
+    TSearch->move(OptionS[1]->x() + OptionS[1]->width() + 7, 0);
+}

@@ -1,0 +1,155 @@
+#include "mainmenus.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kAllRiwayat = u"كل الروايات"_s;
+
+QAction *addItem(QMenu *menu, const QString &name, const QString &text, bool enabled = true)
+{
+    QAction *action = menu->addAction(text);
+    action->setObjectName(name);
+    action->setEnabled(enabled);
+    return action;
+}
+
+void addSeparator(QMenu *menu, const QString &name)
+{
+    menu->addSeparator()->setObjectName(name);
+}
+
+QMenu *addMenu(QWidget *bar, const QString &name, const QString &text)
+{
+    QMenu *menu = nullptr;
+    if (auto *menuBar = qobject_cast<QMenuBar *>(bar))
+        menu = menuBar->addMenu(text);
+    else
+        menu = static_cast<QMenu *>(bar)->addMenu(text);
+    menu->setObjectName(name);
+    return menu;
+}
+
+} // namespace
+
+MainMenus::MainMenus(QMenuBar *bar, QObject *parent)
+    : QObject(parent)
+{
+    Items &m = m_items;
+    bar->setObjectName(u"MenuBar"_s);
+
+    // Items whose work belongs to features still to come are shown disabled.
+    QMenu *file = addMenu(bar, u"File"_s, u"الرئيسية"_s);
+    m.AddNewFile = addItem(file, u"AddNewFile"_s, u"إضافة شريط جديد"_s, false);
+    addSeparator(file, u"sep"_s);
+    m.mnusearch = addItem(file, u"mnusearch"_s, u"البحث عن شريط"_s, false);
+    addSeparator(file, u"mline"_s);
+    m.SaveMP3 = addItem(file, u"SaveMP3"_s, u"نسخ رابط الملف بصيغة MP3"_s);
+    m.SaveRM = addItem(file, u"SaveRM"_s, u"نسخ رابط الملف بصيغة RM "_s);
+    addSeparator(file, u"sspp"_s);
+    m.Exit = addItem(file, u"Exit"_s, u"خروج"_s);
+
+    m.Last = addMenu(bar, u"Last"_s, u"المحفوظات"_s);
+
+    m.Tools = addMenu(bar, u"Tools"_s, u"أدوات"_s);
+    QMenu *format = addMenu(m.Tools, u"PFormat"_s, u"الصيغة المفضلة"_s);
+    addArrayItem(format, m.Foption, u"Foption"_s, u"MP3"_s, &MainMenus::formatChosen);
+    addArrayItem(format, m.Foption, u"Foption"_s, u"RM"_s, &MainMenus::formatChosen);
+    addSeparator(m.Tools, u"s112"_s);
+    QMenu *surat = addMenu(m.Tools, u"SuratSort"_s, u"ترتيب السور القرآنية"_s);
+    for (const QString &text : {u"الرواية - القارئ - السورة"_s, u"الرواية - السورة - القارئ"_s,
+                                u"القارئ - السورة"_s, u"السورة - القارئ"_s})
+        addArrayItem(surat, m.QSort, u"QSort"_s, text, &MainMenus::quranSortChosen);
+    QMenu *khotab = addMenu(m.Tools, u"KhotabSort"_s, u"ترتيب الدروس والخطب"_s);
+    addArrayItem(khotab, m.DSort, u"DSort"_s, u"حسب أسماء العلماء والدعاة"_s,
+                 &MainMenus::dourousSortChosen);
+    addArrayItem(khotab, m.DSort, u"DSort"_s, u"حسب الموضوع"_s, &MainMenus::dourousSortChosen);
+    addSeparator(m.Tools, u"spp"_s);
+    m.ARiwaya = addMenu(m.Tools, u"ARiwaya"_s, u"عرض الروايات"_s);
+    addArrayItem(m.ARiwaya, m.Riwaya, u"Riwaya"_s, kAllRiwayat, &MainMenus::riwayaChosen);
+    addSeparator(m.Tools, u"spa"_s);
+    m.mUpdate = addItem(m.Tools, u"mUpdate"_s, u"تحديث البرنامج"_s, false);
+    m.IntOptions = addItem(m.Tools, u"IntOptions"_s, u"إعدادات الإنترنت"_s, false);
+    addSeparator(m.Tools, u"seo5"_s);
+    QMenu *minimise = addMenu(m.Tools, u"mnumin"_s, u"تصغير النافذة"_s);
+    addArrayItem(minimise, m.mnuMintoTray, u"mnuMintoTray"_s, u"إلى علبة النظام"_s,
+                 &MainMenus::minimiseTargetChosen);
+    addArrayItem(minimise, m.mnuMintoTray, u"mnuMintoTray"_s, u"إلى شريط المهام"_s,
+                 &MainMenus::minimiseTargetChosen);
+
+    m.about = bar->addAction(u"حول البرنامج"_s);
+    m.about->setObjectName(u"about"_s);
+    m.about->setEnabled(false);
+}
+
+QAction *MainMenus::addArrayItem(QMenu *menu, QList<QAction *> &array, const QString &name,
+                                 const QString &text, void (MainMenus::*signal)(int))
+{
+    const int index = int(array.size());
+    QAction *action = addItem(menu, u"%1_%2"_s.arg(name).arg(index), text);
+    action->setCheckable(true);
+    connect(action, &QAction::triggered, this, [this, signal, index] {
+        Q_EMIT(this->*signal)(index);
+    });
+    array.append(action);
+    return action;
+}
+
+void MainMenus::checkOnly(const QList<QAction *> &array, int index)
+{
+    for (int i = 0; i < array.size(); ++i)
+        array[i]->setChecked(i == index);
+}
+
+int MainMenus::checkedIndex(const QList<QAction *> &array)
+{
+    for (int i = 0; i < array.size(); ++i)
+        if (array[i]->isChecked())
+            return i;
+    return -1;
+}
+
+QString MainMenus::clickRiwaya(int index)
+{
+    QList<QAction *> &items = m_items.Riwaya;
+    if (index <= 0 || index >= items.size()) {
+        checkOnly(items, 0);
+    } else {
+        // The action has already toggled itself; the rule looks at the state before the click.
+        const bool wasChecked = !items[index]->isChecked();
+        items[index]->setChecked(!wasChecked);
+        if (!wasChecked)
+            items[0]->setChecked(false);
+        bool every = items.size() > 1;
+        for (int k = 1; k < items.size(); ++k)
+            every = every && items[k]->isChecked();
+        if (every)
+            checkOnly(items, 0);
+    }
+    QString filter;
+    for (QAction *item : std::as_const(items))
+        if (item->isChecked())
+            filter += u'@' + item->text();
+    return filter;
+}
+
+void MainMenus::addRiwaya(qsizetype n, const QString &riwaya)
+{
+    // Items are numbered like the riwaya list; a gap cannot happen, but never misnumber one.
+    while (m_items.Riwaya.size() < n)
+        addArrayItem(m_items.ARiwaya, m_items.Riwaya, u"Riwaya"_s, QString(),
+                     &MainMenus::riwayaChosen);
+    addArrayItem(m_items.ARiwaya, m_items.Riwaya, u"Riwaya"_s, riwaya, &MainMenus::riwayaChosen);
+}
+
+void MainMenus::CheckRiwayaMenu(const QString &filter)
+{
+    if (filter.isEmpty())
+        return;
+    for (QAction *item : std::as_const(m_items.Riwaya))
+        item->setChecked(filter.contains(u'@' + item->text()));
+}
