@@ -54,9 +54,9 @@ void Catalogue::LireLinks(int nfile, bool ifclear)
     });
 }
 
-void Catalogue::Add2Tree(QStringView ttlaligne, int FichN)
+void Catalogue::Add2Tree(QStringView recordLine, int fileNumber)
 {
-    m_index.append(m_paths.BuildPath(ttlaligne), ttlaligne, FichN);
+    m_index.append(m_paths.BuildPath(recordLine), recordLine, fileNumber);
 }
 
 int Catalogue::IndexOfFile(const QString &fl) const

@@ -35,7 +35,7 @@ public:
     // Loads file number nfile; with ifclear the tree is asked to drop all its nodes first.
     void LireLinks(int nfile, bool ifclear);
     // Gives one record its path and appends it to the index.
-    void Add2Tree(QStringView ttlaligne, int FichN);
+    void Add2Tree(QStringView recordLine, int fileNumber);
     // The number of the catalogue file whose full path is fl, or -1.
     int IndexOfFile(const QString &fl) const;
     // Registers a catalogue file the program itself created in the DB folder during this run, so
@@ -44,7 +44,7 @@ public:
     // The full path of catalogue file number n.
     QString catalogueFilePath(int n) const;
 
-    QString BuildPath(QStringView ttlaligne) { return m_paths.BuildPath(ttlaligne); }
+    QString BuildPath(QStringView recordLine) { return m_paths.BuildPath(recordLine); }
 
 Q_SIGNALS:
     // A riwaya met for the first time, with its entry number n in the riwaya list.

@@ -58,7 +58,7 @@ QString LinkFields(QStringView line)
     return fields;
 }
 
-LinkPair ExtractLinks(QStringView lakey)
+LinkPair ExtractLinks(QStringView record)
 {
     LinkPair pair;
     const auto take = [&pair](QStringView link) {
@@ -68,10 +68,10 @@ LinkPair ExtractLinks(QStringView lakey)
         else if (e == u".rm"_s)
             pair.rm = link.toString();
     };
-    take(RecordField(lakey, 3));
+    take(RecordField(record, 3));
     // A fifth field exists only after a fourth "!".
-    if (InstrCount(lakey, u"!") >= 4) {
-        const QStringView fifth = RecordField(lakey, 4);
+    if (InstrCount(record, u"!") >= 4) {
+        const QStringView fifth = RecordField(record, 4);
         if (!isBlank(fifth))
             take(fifth);
     }

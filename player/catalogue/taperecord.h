@@ -20,7 +20,7 @@ struct LinkPair
 
 // The MP3 and RM links of a record line. A link's kind is told by its last three characters in
 // lower case ("mp3" or ".rm"); a non-blank fifth field wins over the fourth for the same kind.
-LinkPair ExtractLinks(QStringView lakey);
+LinkPair ExtractLinks(QStringView record);
 
 // How many times StringToFind occurs in StringToSearch (non-overlapping, left to right). An empty
 // StringToFind gives 0; an empty StringToSearch gives -1.

@@ -55,9 +55,9 @@ void TreePaths::resetLists()
     RiwayaList.reset();
 }
 
-QString TreePaths::BuildPath(QStringView ttlaligne)
+QString TreePaths::BuildPath(QStringView recordLine)
 {
-    const auto [category, names, third] = SplitFirstFields(ttlaligne);
+    const auto [category, names, third] = SplitFirstFields(recordLine);
 
     CategoryList.addIfNew(category);
 

@@ -29,8 +29,8 @@ public:
     // the riwaya menu can grow an item with the same number.
     std::function<void(qsizetype n, const QString &riwaya)> onNewRiwaya;
 
-    // The tree path of the record line ttlaligne; records new values in the lists on the way.
-    QString BuildPath(QStringView ttlaligne);
+    // The tree path of the record line recordLine; records new values in the lists on the way.
+    QString BuildPath(QStringView recordLine);
 
     // Empties the five lists (each back to its single empty entry 0).
     void resetLists();

@@ -78,7 +78,7 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     m_volumeSlider->setMaximumWidth(80);
     m_volumeSlider->setToolTip(u"مستوى الصوت"_s);
 
-    // Two rows in the design's 321 x 57: transport and time above, status and volume below.
+    // Two rows: transport and time above, status and volume below.
     // Horizontal layouts follow the layout direction, so a right-to-left window mirrors them.
     auto *transport = new QHBoxLayout;
     transport->setSpacing(4);

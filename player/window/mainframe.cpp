@@ -6,6 +6,7 @@
 #include "cataloguetree.h"
 #include "favourites.h"
 #include "general.h"
+#include "mainlayout.h"
 #include "mainmenus.h"
 #include "mprisservice.h"
 #include "mpvplayer.h"
@@ -19,31 +20,21 @@
 #include "tapekeys.h"
 #include "titlebox.h"
 #include "traycontroller.h"
+#include "treepopup.h"
 #include "widgets.h"
 #include "windowplacement.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCursor>
-#include <QFrame>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QTreeWidget>
-
-#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QString kBasmala = u"بسم الله الرحمن الرحيم"_s;
-// Design places of the controls, in pixels.
-constexpr QRect kLTitle(8, 8, 321, 49);
-constexpr QRect kTree(8, 96, 321, 265);
-constexpr QRect kRealAudio(8, 368, 321, 57);
 } // namespace
 
 const QString &MainFrame::caption()
@@ -82,6 +73,7 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     m_queueBranch = new QueueBranch(*m_queue, *m_keyedTree, *m_marker, this);
     m_favourites = std::make_unique<Favourites>(*m_catalogue, folder + u"/DB/favorites.txt"_s);
     m_tray = new TrayController(this, m_menus->mnuTray(), this);
+    m_popup = new TreePopup(*m_keyedTree, *m_menus, *m_playback, *m_queue, this);
     m_placement = new WindowPlacement(this);
     connectParts();
     connectMenus();
@@ -105,38 +97,9 @@ void MainFrame::createControls()
     m_inner->setObjectName(u"inner"_s);
     setCentralWidget(m_inner);
     m_inner->installEventFilter(this);
-
-    Line1 = new QFrame(m_inner);
-    Line1->setObjectName(u"Line1"_s);
-    Line1->setFrameShape(QFrame::HLine);
-    Line1->setFrameShadow(QFrame::Sunken);
-    Line1->setGeometry(0, 0, kTree.right(), 2);
-
-    LTitle = new TitleBox(m_inner);
-    LTitle->setGeometry(kLTitle);
-    // Two lines of the title must fit whatever the font.
-    const int twoLines = 2 * LTitle->fontMetrics().lineSpacing() + 2 * LTitle->frameWidth() + 4;
-    LTitle->resize(LTitle->width(), std::max(kLTitle.height(), twoLines));
-
-    m_searchBar = new SearchBar(m_inner);
-
-    TreeView1 = new QTreeWidget(m_inner);
-    TreeView1->setObjectName(u"TreeView1"_s);
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setColumnCount(1);
-    TreeView1->setGeometry(kTree);
-    TreeView1->setUniformRowHeights(true);
-    TreeView1->header()->setStretchLastSection(true);
-    TreeView1->setContextMenuPolicy(Qt::NoContextMenu);
-    TreeView1->viewport()->installEventFilter(this);
-    TreeView1->installEventFilter(this);
-
-    RealAudio = new AudioControl(m_player, m_inner);
-    RealAudio->setObjectName(u"RealAudio"_s);
-    RealAudio->setGeometry(kRealAudio);
-
-    // While the search bar is closed it rests under the tree.
-    m_searchBar->stackUnder(TreeView1);
+    m_layout = new MainLayout(m_inner, m_player);
+    LTitle = m_layout->title();
+    TreeView1 = m_layout->tree();
 }
 
 void MainFrame::connectParts()
@@ -148,7 +111,7 @@ void MainFrame::connectParts()
     connect(m_catalogueTree, &CatalogueTree::rebuilt, m_queueBranch, &QueueBranch::sync);
 
     connect(m_playback, &Playback::titleChanged, this, &MainFrame::showTitle);
-    connect(m_playback, &Playback::linkChanged, RealAudio, &QWidget::setToolTip);
+    connect(m_playback, &Playback::linkChanged, m_layout->audio(), &QWidget::setToolTip);
     connect(m_playback, &Playback::saveItemsChanged, this, &MainFrame::syncSaveItems);
     connect(m_playback, &Playback::recentChanged, this, [this](bool saved) {
         m_recentMenu->FillRecentMenu();
@@ -158,10 +121,6 @@ void MainFrame::connectParts()
     connect(m_playback, &Playback::pauseCaptionChanged, m_menus->tray().mnuPause,
             &QAction::setText);
     connect(m_recentMenu, &RecentMenu::lineChosen, m_playback, &Playback::replayRecent);
-    connect(m_queue, &PlayQueue::entryMoved, this, [this](const QString &key) {
-        m_sourceKey = key;
-        TreeView1->setCurrentItem(m_keyedTree->item(key));
-    });
 }
 
 void MainFrame::connectMenus()
@@ -185,9 +144,9 @@ void MainFrame::connectMenus()
     connect(p.mnuAdd2Playlist, &QAction::triggered, this, &MainFrame::mnuAdd2Playlist_Click);
     connect(p.mnuPlayNext, &QAction::triggered, m_queue, &PlayQueue::PlayNextInPlayList);
     connect(p.mnuMoveup, &QAction::triggered, this,
-            [this] { m_queue->MoveNodeUp(m_sourceKey, PlayQueue::MoveDirection::Up); });
+            [this] { m_queue->MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Up); });
     connect(p.mnuMoveDown, &QAction::triggered, this,
-            [this] { m_queue->MoveNodeUp(m_sourceKey, PlayQueue::MoveDirection::Down); });
+            [this] { m_queue->MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Down); });
     connect(t.mnuPlayNextTray, &QAction::triggered, m_queue, &PlayQueue::PlayNextInPlayList);
     connect(t.mnuPause, &QAction::triggered, m_playback, &Playback::pauseToggle);
     connect(t.mnuStop, &QAction::triggered, m_playback, &Playback::stop);
@@ -195,7 +154,8 @@ void MainFrame::connectMenus()
     connect(t.mnuExit, &QAction::triggered, this, &MainFrame::mnuExit_Click);
     connect(m_menus->mnuTray(), &QMenu::aboutToShow, this, [this] {
         const QString &played = m_playback->PlayedNode();
-        m_menus->PrepareTrayMenu(menuState(), played.isEmpty() ? LinkPair() : ExtractLinks(played));
+        m_menus->PrepareTrayMenu(m_popup->menuState(),
+                                 played.isEmpty() ? LinkPair() : ExtractLinks(played));
     });
 }
 
@@ -218,11 +178,7 @@ void MainFrame::Form_Load()
     m_mainMenus->CheckRiwayaMenu(m_catalogueTree->RiwayaFilter);
     updateTrayChoice();
 
-    // The search bar starts closed, at the tree's top.
-    const int top = LTitle->y() + LTitle->height() + 5;
-    TreeView1->move(TreeView1->x(), top);
-    m_searchBar->setGeometry(TreeView1->x(), top, TreeView1->width(), m_searchBar->height());
-    m_searchBar->close();
+    m_layout->placeSearchBar();
 }
 
 void MainFrame::BuildTree()
@@ -270,7 +226,7 @@ void MainFrame::LoadSettings()
                        : *s.windowState == Settings::Minimised ? Qt::WindowMinimized
                                                                : Qt::WindowNoState);
     m_catalogueTree->RiwayaFilter = s.RiwayaFilter;
-    m_searchBar->setSearchMode(s.searchMode);
+    m_layout->searchBar()->setSearchMode(s.searchMode);
     mnuMintoTray_Click(s.minimiseTarget);
 }
 
@@ -289,7 +245,7 @@ bool MainFrame::SaveSettings(int windowState)
     s.height = frame.height;
     s.windowState = windowState;
     s.RiwayaFilter = m_catalogueTree->RiwayaFilter;
-    s.searchMode = m_searchBar->searchMode();
+    s.searchMode = m_layout->searchBar()->searchMode();
     s.minimiseTarget = MainMenus::checkedIndex(m_mainMenus->items().mnuMintoTray) == 0
                            ? Settings::ToTray
                            : Settings::ToTaskbar;
@@ -373,22 +329,8 @@ void MainFrame::Form_Resize()
             QMetaObject::invokeMethod(this, &MainFrame::ShowinTray, Qt::QueuedConnection);
         return;
     }
-    const int innerWidth = m_inner->width();
-    const int treeWidth = innerWidth - 2 * TreeView1->x();
-    const int treeHeight = m_inner->height() - TreeView1->y() - RealAudio->height() - 20;
-    if (treeWidth >= 0)
-        TreeView1->resize(treeWidth, TreeView1->height());
-    if (treeHeight >= 0)
-        TreeView1->resize(TreeView1->width(), treeHeight);
-
-    RealAudio->setGeometry(TreeView1->x(), TreeView1->y() + TreeView1->height() + 10,
-                           TreeView1->width(), RealAudio->height());
-    LTitle->setGeometry(TreeView1->x(), LTitle->y(), TreeView1->width(), LTitle->height());
+    m_layout->Form_Resize();
     showTitle(m_playback->CurrentTitle());
-    Line1->setGeometry(0, Line1->y(), innerWidth, Line1->height());
-    m_searchBar->setGeometry(TreeView1->x(), m_searchBar->y(), TreeView1->width(),
-                             m_searchBar->height());
-
     m_tray->setLastWindowState(windowState() & Qt::WindowMaximized ? 2 : 0);
 }
 
@@ -420,87 +362,21 @@ void MainFrame::closeEvent(QCloseEvent *event)
 
 // ---- tree mouse and popup -------------------------------------------------------------------
 
-KeyedTree::Node MainFrame::SourceNode() const
-{
-    return m_keyedTree->item(m_sourceKey);
-}
-
 bool MainFrame::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_inner && event->type() == QEvent::Resize)
         Form_Resize();
-    if (!TreeView1)
-        return QMainWindow::eventFilter(watched, event); // still being built
-    if (watched == TreeView1->viewport()) {
-        if (event->type() == QEvent::MouseButtonPress)
-            treeMousePressed(static_cast<QMouseEvent *>(event));
-        else if (event->type() == QEvent::MouseButtonRelease && SourceNode())
-            TreeView1->setCurrentItem(SourceNode());
-    }
-    if (watched == TreeView1 && event->type() == QEvent::KeyPress) {
-        // Keyboard users play the selected tape with Return or Enter, as a left click does.
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        KeyedTree::Node node = TreeView1->currentItem();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-            KeyedTree::kind(node) == KeyedTree::Kind::Tape) {
-            m_sourceKey = KeyedTree::key(node);
-            m_sourceType = KeyedTree::Kind::Tape;
-            m_queue->playClicked(m_sourceKey);
-            return true;
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainFrame::treeMousePressed(QMouseEvent *event)
-{
-    KeyedTree::Node node = TreeView1->itemAt(event->position().toPoint());
-    m_sourceKey = KeyedTree::key(node);
-    m_sourceType = KeyedTree::kind(node);
-    if (node)
-        TreeView1->setCurrentItem(node);
-
-    if (event->button() == Qt::RightButton) {
-        if (m_sourceType == KeyedTree::Kind::Tape) {
-            m_popupLinks = ExtractLinks(m_sourceKey);
-            m_menus->enableForLinks(m_popupLinks);
-        }
-        ShowTreePopup();
-    } else if (event->button() == Qt::LeftButton && m_sourceType == KeyedTree::Kind::Tape) {
-        // Clicks on the expander of a folder are the view's; a tape has none.
-        m_queue->playClicked(m_sourceKey);
-    }
-}
-
-MenuForm::State MainFrame::menuState() const
-{
-    MenuForm::State state;
-    KeyedTree::Node source = SourceNode();
-    state.sourceKind = KeyedTree::kind(source);
-    state.sourceKey = KeyedTree::key(source);
-    state.sourceIsRoot = CatalogueTree::IsRootNode(source);
-    state.playState = m_player->PlayState();
-    state.playedNode = m_playback->PlayedNode();
-    state.clipText = m_player->ClipText();
-    for (const PlayQueue::Entry &entry : m_queue->entries())
-        state.queueKeys.append(entry.key);
-    return state;
-}
-
-void MainFrame::ShowTreePopup()
-{
-    m_menus->prepareTreePopup(menuState());
-    m_menus->mnupopup()->popup(QCursor::pos());
 }
 
 void MainFrame::mnulisten_Click()
 {
-    m_playback->playTapeKey(m_sourceKey, Playback::PlayMode::Mp3);
+    m_playback->playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Mp3);
 }
 
 void MainFrame::mnulisten_RM()
 {
-    m_playback->playTapeKey(m_sourceKey, Playback::PlayMode::Rm);
+    m_playback->playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Rm);
 }
 
 void MainFrame::mnuCollapseall_Click()

@@ -11,7 +11,6 @@
 
 #include <memory>
 
-class AudioControl;
 class AudioPlayer;
 class Catalogue;
 class CatalogueTree;
@@ -21,14 +20,13 @@ class MprisService;
 class Playback;
 class PlayedMarker;
 class PlayQueue;
-class QFrame;
-class QMouseEvent;
 class QTreeWidget;
 class QueueBranch;
 class RecentMenu;
-class SearchBar;
 class TitleBox;
 class TrayController;
+class TreePopup;
+class MainLayout;
 class WindowPlacement;
 
 // The player's main window. It creates the parts (catalogue, tree, playback, queue, menus, tray,
@@ -61,12 +59,8 @@ public:
     TitleBox &titleBox() { return *LTitle; }
     MprisService *mprisService() const { return m_mpris; }
 
-    // The node the mouse was last pressed on (looked up by its key: it may be gone since), its
-    // kind, and the links of the tape the popup was last opened on.
-    KeyedTree::Node SourceNode() const;
-    const QString &sourceKey() const { return m_sourceKey; }
-    KeyedTree::Kind SourceType() const { return m_sourceType; }
-    const LinkPair &PopupLinks() const { return m_popupLinks; }
+    // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
+    TreePopup &treePopup() { return *m_popup; }
 
     // Menu handlers.
     void QSort_Click(int index);
@@ -110,9 +104,6 @@ private:
     void BuildTree();
     void Form_Resize();
     void showTitle(const QString &title);
-    void treeMousePressed(QMouseEvent *event);
-    void ShowTreePopup();
-    MenuForm::State menuState() const;
     void syncSaveItems();
     void updateTrayChoice();
     void warn(const QString &title, const QString &text);
@@ -135,16 +126,12 @@ private:
     PlayedMarker *m_marker = nullptr;
     QueueBranch *m_queueBranch = nullptr;
 
+    TreePopup *m_popup = nullptr;
+
     QWidget *m_inner = nullptr;
+    MainLayout *m_layout = nullptr;
     TitleBox *LTitle = nullptr;
     QTreeWidget *TreeView1 = nullptr;
-    AudioControl *RealAudio = nullptr;
-    QFrame *Line1 = nullptr;
-    SearchBar *m_searchBar = nullptr;
-
-    QString m_sourceKey;
-    KeyedTree::Kind m_sourceType = KeyedTree::Kind::None;
-    LinkPair m_popupLinks;
     bool m_recentWarned = false;
     bool m_unloaded = false;
 };

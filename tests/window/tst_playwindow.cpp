@@ -11,6 +11,7 @@
 #include "recentmenu.h"
 #include "testhttpserver.h"
 #include "traycontroller.h"
+#include "treepopup.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -170,8 +171,8 @@ private Q_SLOTS:
         click(rmOnly, Qt::RightButton);
         QVERIFY(w.menuForm().mnupopup()->isVisible());
         w.menuForm().mnupopup()->close();
-        QCOMPARE(w.SourceType(), KeyedTree::Kind::Tape);
-        QCOMPARE(w.PopupLinks().rm, url(u"c.rm"_s));
+        QCOMPARE(w.treePopup().SourceType(), KeyedTree::Kind::Tape);
+        QCOMPARE(w.treePopup().PopupLinks().rm, url(u"c.rm"_s));
         // Without an MP3 link those items show but cannot be chosen.
         for (const QString &name : {u"mnulisten"_s, u"mnuDMP3"_s, u"mnuSaveMP3"_s}) {
             QVERIFY(popupItem(name)->isVisible());
@@ -185,7 +186,7 @@ private Q_SLOTS:
         // A root folder hides "add to the queue"; any other folder shows it.
         click(w.tree().item(kDua + u'/'), Qt::RightButton);
         w.menuForm().mnupopup()->close();
-        QCOMPARE(w.SourceType(), KeyedTree::Kind::Folder);
+        QCOMPARE(w.treePopup().SourceType(), KeyedTree::Kind::Folder);
         QVERIFY(!popupItem(u"mnuAdd2Playlist"_s)->isVisible());
         QVERIFY(popupItem(u"mnuDelDir"_s)->isVisible());
         QVERIFY(popupItem(u"mnucollapsenode"_s)->isVisible());
@@ -199,7 +200,7 @@ private Q_SLOTS:
         w.tree().widget()->collapseAll();
         click(nullptr, Qt::RightButton);
         w.menuForm().mnupopup()->close();
-        QCOMPARE(w.SourceType(), KeyedTree::Kind::None);
+        QCOMPARE(w.treePopup().SourceType(), KeyedTree::Kind::None);
         QCOMPARE(visiblePopupItems(), (QStringList{u"mnuAddNew2Dir"_s, u"mnusearch2"_s, u"sep4"_s,
                                                    u"mnuCollapseall"_s}));
 

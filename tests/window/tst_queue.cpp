@@ -9,6 +9,7 @@
 #include "queuebranch.h"
 #include "tapekeys.h"
 #include "testhttpserver.h"
+#include "treepopup.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -134,7 +135,7 @@ private Q_SLOTS:
         m_driver.choose(tree.item(entryKey(1)), u"mnuMoveDown"_s);
         QCOMPARE(entries(), (QStringList{start[1], start[0], start[2]}));
         QCOMPARE(m_driver.view()->currentItem(), tree.item(entryKey(1)));
-        QCOMPARE(w.SourceNode(), tree.item(entryKey(1)));
+        QCOMPARE(w.treePopup().SourceNode(), tree.item(entryKey(1)));
         queue().MoveNodeUp(entryKey(2),
                            PlayQueue::MoveDirection::Up); // already first: nothing moves
         QCOMPARE(entries(), (QStringList{start[1], start[0], start[2]}));
