@@ -68,6 +68,7 @@ void WindowPlacement::apply(std::optional<int> top, std::optional<int> left,
     m_appliedFrame = QRect(x, y, w, h);
     m_applied = true;
     m_sizeCorrected = false;
+    m_seenNormal = false;
     m_window->move(x, y); // a window's position is its frame's
     m_window->resize(w, h);
     learnFrame();
@@ -96,6 +97,7 @@ void WindowPlacement::learnFrame()
         return;
     const QMargins margins = marginsOf(m_window);
     m_margins = margins;
+    m_seenNormal = true;
     if (m_applied && !m_sizeCorrected && !margins.isNull() &&
         m_window->size() == m_appliedFrame.size()) {
         // Framed for the first time, at the size it was given: the frame takes its share.
@@ -115,7 +117,9 @@ WindowPlacement::Twips WindowPlacement::normalFrame()
 {
     QRect frame = normalFramePixels();
     Twips t;
-    if (m_applied && frame == m_appliedFrame) {
+    // A window never shown in its normal state since it was placed keeps its measures (a
+    // maximised or minimised window's frame says nothing about the normal one's).
+    if (m_applied && (frame == m_appliedFrame || !m_seenNormal)) {
         t = m_appliedTwips; // unchanged: exactly what was read, twips finer than pixels included
     } else {
         t = {toTwips(frame.y()), toTwips(frame.x()), toTwips(frame.width()),

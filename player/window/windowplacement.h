@@ -55,4 +55,5 @@ private:
     bool m_applied = false;
     std::optional<QMargins> m_margins; // of the normal, framed window
     bool m_sizeCorrected = false;
+    bool m_seenNormal = false; // shown in its normal state since it was placed
 };

@@ -5,6 +5,7 @@
 #include "mainframe.h"
 #include "playback.h"
 #include "recentlist.h"
+#include "titlebox.h"
 #include "traycontroller.h"
 
 #include <QAction>
@@ -359,6 +360,16 @@ private Q_SLOTS:
         QCOMPARE(w.catalogue().paths().DourousSort, 1);
         QCOMPARE(w.recentList().MaxLignes(), maxLines);
         QVERIFY(w.findChild<QRadioButton *>(u"OptionS_%1"_s.arg(searchMode))->isChecked());
+    }
+
+    void aVeryLongTitleIsCut()
+    {
+        // A name of a million characters would take the title box a minute to lay out.
+        AppFolder app;
+        MainFrame w(app.path());
+        w.titleBox().setTitleText(QString(1000000, u'ب'));
+        w.titleBox().AdjustTitleLines();
+        QCOMPARE(w.titleBox().titleText().size(), TitleBox::kLongestShown + 1);
     }
 
     void closingWritesSaneMeasures()

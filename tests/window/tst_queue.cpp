@@ -118,6 +118,30 @@ private Q_SLOTS:
         QVERIFY(w.player().PlayState() != AudioPlayer::Stopped);
     }
 
+    void commandsOnANodeThatIsGone()
+    {
+        // The popup was opened on the entry playing; the queue moved on before a command was
+        // chosen (a media key said "next"): the commands find the node gone.
+        MainFrame &w = open();
+        m_driver.choose(m_driver.showTape(surah(1)), u"mnuAdd2Playlist"_s);
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        m_driver.view()->expandItem(w.queueBranch().node());
+        m_driver.click(w.tree().item(entryKey(1)), Qt::RightButton);
+        w.menuForm().mnupopup()->close();
+        w.playNextFromDesktop();
+        QVERIFY(!w.tree().contains(entryKey(1)));
+        QVERIFY(!w.treePopup().SourceNode());
+        w.menuForm().popup().mnuMoveDown->trigger();
+        w.menuForm().popup().mnuMoveup->trigger();
+        QVERIFY(w.queue().entries().isEmpty());
+        // Listening still plays the tape the menu was opened on.
+        w.player().StopPlay();
+        w.menuForm().popup().mnulisten->trigger();
+        QCOMPARE(w.playback().PlayedNode(), entryKey(1));
+        QCOMPARE(w.player().ClipSource(), url(u"1.mp3"_s));
+        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+    }
+
     void movingEntries()
     {
         MainFrame &w = open();

@@ -81,6 +81,8 @@ private Q_SLOTS:
         w.menuForm().tray().mnuExit->trigger();
         QTRY_VERIFY(QFile::exists(m_app.filePath(u"config.ini"_s)));
         QVERIFY(!w.tray().icon());
+        // Closed from the tray: it was minimised, whatever restoring it for the close did.
+        QCOMPARE(readCodePageLines(m_app.filePath(u"config.ini"_s)).value(9), u"1"_s);
     }
 };
 
