@@ -352,8 +352,9 @@ void MainFrame::closeEvent(QCloseEvent *event)
         m_player->StopPlay();
         if (isHidden() && m_tray->inTray())
             m_tray->mnuShow_Click();
-        if (!SaveSettings(state))
-            warn(caption().trimmed(), u"تعذر حفظ الإعدادات في الملف config.ini."_s);
+        if (!SaveSettings(state)) // modal: the program is about to end
+            QMessageBox::warning(this, caption().trimmed(),
+                                 u"تعذر حفظ الإعدادات في الملف config.ini."_s);
         DeleteFromTray();
         m_unloaded = true;
     }
