@@ -32,9 +32,9 @@ const QString &CatalogueTree::unnamedText()
 
 CatalogueTree::CatalogueTree(Catalogue &catalogue, KeyedTree &tree, QObject *parent)
     : QObject(parent)
-    , RiwayaFilter(u"@"_s + kAllRiwayat)
     , m_catalogue(catalogue)
     , m_tree(tree)
+    , m_riwayaFilter(u"@"_s + kAllRiwayat)
 {
     connect(&m_tree, &KeyedTree::expanded, this, &CatalogueTree::TreeView1_Expand);
     connect(&m_catalogue, &Catalogue::treeClearRequested, this, &CatalogueTree::ClearTree);
@@ -127,7 +127,7 @@ QList<qsizetype> CatalogueTree::FindEntries(const QString &key) const
 QList<qsizetype> CatalogueTree::FilterRiwaya(const QList<qsizetype> &entries) const
 {
     const CatalogueIndex &index = m_catalogue.index();
-    const bool all = RiwayaFilter.contains(kAllRiwayat);
+    const bool all = m_riwayaFilter.contains(kAllRiwayat);
     // Many entries share a category and a riwaya: decide each distinct one once.
     QHash<std::uint32_t, bool> isQuran;
     QHash<std::uint32_t, bool> selected;
@@ -145,7 +145,7 @@ QList<qsizetype> CatalogueTree::FilterRiwaya(const QList<qsizetype> &entries) co
             auto s = selected.constFind(riwaya);
             if (s == selected.constEnd())
                 s = selected.insert(riwaya,
-                                    RiwayaFilter.contains(u'@' + index.componentText(riwaya)));
+                                    m_riwayaFilter.contains(u'@' + index.componentText(riwaya)));
             if (!*s)
                 continue;
         }

@@ -25,7 +25,8 @@ public:
     CatalogueTree(Catalogue &catalogue, KeyedTree &tree, QObject *parent = nullptr);
 
     // The riwaya filter: "@" + riwaya for every selected one; "@كل الروايات" shows all.
-    QString RiwayaFilter;
+    const QString &RiwayaFilter() const { return m_riwayaFilter; }
+    void setRiwayaFilter(const QString &filter) { m_riwayaFilter = filter; }
 
     // Runs after an expansion has filled the node and collapsed its siblings (the playing tape's
     // node may just have been created and needs its mark).
@@ -93,4 +94,5 @@ private:
 
     Catalogue &m_catalogue;
     KeyedTree &m_tree;
+    QString m_riwayaFilter;
 };

@@ -175,7 +175,7 @@ void MainFrame::Form_Load()
     SetRightToLeftLayout(TreeView1);
     BuildTree();
     m_recentMenu->FillRecentMenu();
-    m_mainMenus->CheckRiwayaMenu(m_catalogueTree->RiwayaFilter);
+    m_mainMenus->CheckRiwayaMenu(m_catalogueTree->RiwayaFilter());
     updateTrayChoice();
 
     m_layout->placeSearchBar();
@@ -225,7 +225,7 @@ void MainFrame::LoadSettings()
         setWindowState(*s.windowState == Settings::Maximised   ? Qt::WindowMaximized
                        : *s.windowState == Settings::Minimised ? Qt::WindowMinimized
                                                                : Qt::WindowNoState);
-    m_catalogueTree->RiwayaFilter = s.RiwayaFilter;
+    m_catalogueTree->setRiwayaFilter(s.RiwayaFilter);
     m_layout->searchBar()->setSearchMode(s.searchMode);
     mnuMintoTray_Click(s.minimiseTarget);
 }
@@ -244,7 +244,7 @@ bool MainFrame::SaveSettings(int windowState)
     s.width = frame.width;
     s.height = frame.height;
     s.windowState = windowState;
-    s.RiwayaFilter = m_catalogueTree->RiwayaFilter;
+    s.RiwayaFilter = m_catalogueTree->RiwayaFilter();
     s.searchMode = m_layout->searchBar()->searchMode();
     s.minimiseTarget = MainMenus::checkedIndex(m_mainMenus->items().mnuMintoTray) == 0
                            ? Settings::ToTray
@@ -274,7 +274,7 @@ void MainFrame::Foption_Click(int index)
 
 void MainFrame::Riwaya_Click(int index)
 {
-    m_catalogueTree->RiwayaFilter = m_mainMenus->clickRiwaya(index);
+    m_catalogueTree->setRiwayaFilter(m_mainMenus->clickRiwaya(index));
     m_catalogueTree->rebuild();
 }
 

@@ -106,46 +106,17 @@ class TestMainFrame : public QObject
     }
 
 private Q_SLOTS:
-    void windowAndMenus_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("enabled");
-        QTest::addRow("AddNewFile") << u"AddNewFile"_s << u"إضافة شريط جديد"_s << false;
-        QTest::addRow("mnusearch") << u"mnusearch"_s << u"البحث عن شريط"_s << false;
-        QTest::addRow("SaveMP3") << u"SaveMP3"_s << u"نسخ رابط الملف بصيغة MP3"_s << false;
-        QTest::addRow("SaveRM") << u"SaveRM"_s << u"نسخ رابط الملف بصيغة RM "_s << false;
-        QTest::addRow("Exit") << u"Exit"_s << u"خروج"_s << true;
-        QTest::addRow("mnudeletelasts") << u"mnudeletelasts"_s << u"حذف جميع المحفوظات"_s << false;
-        QTest::addRow("LastItems_0") << u"LastItems_0"_s << u"....."_s << false;
-        QTest::addRow("Foption_1") << u"Foption_1"_s << u"RM"_s << true;
-        QTest::addRow("QSort_2") << u"QSort_2"_s << u"القارئ - السورة"_s << true;
-        QTest::addRow("DSort_1") << u"DSort_1"_s << u"حسب الموضوع"_s << true;
-        QTest::addRow("Riwaya_0") << u"Riwaya_0"_s << u"كل الروايات"_s << true;
-        QTest::addRow("Riwaya_2") << u"Riwaya_2"_s << kWarsh << true;
-        QTest::addRow("mUpdate") << u"mUpdate"_s << u"تحديث البرنامج"_s << false;
-        QTest::addRow("IntOptions") << u"IntOptions"_s << u"إعدادات الإنترنت"_s << false;
-        QTest::addRow("mnuMintoTray_1") << u"mnuMintoTray_1"_s << u"إلى شريط المهام"_s << true;
-        QTest::addRow("about") << u"about"_s << u"حول البرنامج"_s << false;
-    }
-
     void windowAndMenus()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(bool, enabled);
+        // The caption is how the updater finds the player; items of features still to come are
+        // greyed out, and the copy items wait for a tape.
         AppFolder app;
         MainFrame w(app.path());
         QCOMPARE(w.windowTitle(), u" Marvoli"_s);
-        QAction *a = action(w, name);
-        QVERIFY(a);
-        QCOMPARE(a->text(), caption);
-        QCOMPARE(a->isEnabled(), enabled);
-        QCOMPARE(w.menuBar()->palette().color(QPalette::Window), QColor(Qt::white));
-        for (const QString &control :
-             {u"LTitle"_s, u"TreeView1"_s, u"CHide"_s, u"CSearch"_s, u"CStop"_s, u"TSearch"_s,
-              u"OptionS_0"_s, u"OptionS_1"_s, u"Line1"_s, u"RealAudio"_s})
-            QVERIFY2(w.findChild<QWidget *>(control), qPrintable(control));
+        for (const QString &name : {u"AddNewFile"_s, u"mnusearch"_s, u"SaveMP3"_s, u"SaveRM"_s,
+                                    u"mUpdate"_s, u"IntOptions"_s, u"about"_s})
+            QVERIFY2(!action(w, name)->isEnabled(), qPrintable(name));
+        QCOMPARE(action(w, u"Riwaya_2"_s)->text(), kWarsh); // one item per riwaya met
         QCOMPARE(w.tree().widget()->layoutDirection(), Qt::RightToLeft);
     }
 
@@ -252,7 +223,7 @@ private Q_SLOTS:
         MainFrame w(app.path());
         QVERIFY(action(w, u"Riwaya_0"_s)->isChecked());
         action(w, u"Riwaya_2"_s)->trigger();
-        QCOMPARE(w.catalogueTree().RiwayaFilter, u'@' + kWarsh);
+        QCOMPARE(w.catalogueTree().RiwayaFilter(), u'@' + kWarsh);
         QVERIFY(!action(w, u"Riwaya_0"_s)->isChecked());
         KeyedTree::Node quran = expand(w, kQuran + u'/');
         QCOMPARE(childTexts(quran), QStringList{u' ' + kWarsh});
@@ -260,13 +231,13 @@ private Q_SLOTS:
 
         // Selecting every riwaya one by one means all of them.
         action(w, u"Riwaya_1"_s)->trigger();
-        QCOMPARE(w.catalogueTree().RiwayaFilter, u"@كل الروايات"_s);
+        QCOMPARE(w.catalogueTree().RiwayaFilter(), u"@كل الروايات"_s);
         QVERIFY(!action(w, u"Riwaya_1"_s)->isChecked());
 
         // Unchecking the only one leaves nothing: every Quran tape is hidden.
         action(w, u"Riwaya_2"_s)->trigger();
         action(w, u"Riwaya_2"_s)->trigger();
-        QCOMPARE(w.catalogueTree().RiwayaFilter, QString());
+        QCOMPARE(w.catalogueTree().RiwayaFilter(), QString());
         quran = expand(w, kQuran + u'/');
         QCOMPARE(KeyedTree::children(quran), 0);
         QVERIFY(!w.tree().contains(kQuran + u"/-tmp"_s));

@@ -80,15 +80,6 @@ class TestPlayWindow : public QObject
         return m_driver.window().findChild<QTextEdit *>(u"LTitle"_s)->toPlainText();
     }
 
-    QStringList visiblePopupItems()
-    {
-        QStringList names;
-        for (QAction *a : m_driver.window().menuForm().mnupopup()->actions())
-            if (a->isVisible())
-                names.append(a->objectName());
-        return names;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -174,35 +165,25 @@ private Q_SLOTS:
         QCOMPARE(w.treePopup().SourceType(), KeyedTree::Kind::Tape);
         QCOMPARE(w.treePopup().PopupLinks().rm, url(u"c.rm"_s));
         // Without an MP3 link those items show but cannot be chosen.
-        for (const QString &name : {u"mnulisten"_s, u"mnuDMP3"_s, u"mnuSaveMP3"_s}) {
-            QVERIFY(popupItem(name)->isVisible());
-            QVERIFY2(!popupItem(name)->isEnabled(), qPrintable(name));
-        }
+        QVERIFY(popupItem(u"mnulisten"_s)->isVisible());
+        QVERIFY(!popupItem(u"mnulisten"_s)->isEnabled());
         QVERIFY(popupItem(u"mnulistenrm"_s)->isEnabled());
-        QVERIFY(popupItem(u"mnuAdd2Fav"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnuDelDir"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnuMoveup"_s)->isVisible());
 
         // A root folder hides "add to the queue"; any other folder shows it.
         click(w.tree().item(kDua + u'/'), Qt::RightButton);
         w.menuForm().mnupopup()->close();
         QCOMPARE(w.treePopup().SourceType(), KeyedTree::Kind::Folder);
         QVERIFY(!popupItem(u"mnuAdd2Playlist"_s)->isVisible());
-        QVERIFY(popupItem(u"mnuDelDir"_s)->isVisible());
-        QVERIFY(popupItem(u"mnucollapsenode"_s)->isVisible());
-        QVERIFY(!popupItem(u"mnulisten"_s)->isVisible());
         showTape(lessonLine());
         click(w.tree().item(kLessons + u"/S/"_s), Qt::RightButton);
         w.menuForm().mnupopup()->close();
         QVERIFY(popupItem(u"mnuAdd2Playlist"_s)->isVisible());
 
-        // Empty space: only these, and no queue exists.
+        // Empty space.
         w.tree().widget()->collapseAll();
         click(nullptr, Qt::RightButton);
         w.menuForm().mnupopup()->close();
         QCOMPARE(w.treePopup().SourceType(), KeyedTree::Kind::None);
-        QCOMPARE(visiblePopupItems(), (QStringList{u"mnuAddNew2Dir"_s, u"mnusearch2"_s, u"sep4"_s,
-                                                   u"mnuCollapseall"_s}));
 
         // "Collapse all" closes every open folder.
         showTape(quranLine());
