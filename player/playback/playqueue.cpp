@@ -4,6 +4,8 @@
 #include "playback.h"
 #include "tapekeys.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -12,15 +14,12 @@ PlayQueue::PlayQueue(Playback &playback, QObject *parent)
     : QObject(parent)
     , m_playback(playback)
 {
-    // The queue's step runs first on every position event of the player.
-    m_playback.queueStep = [this](qint64 position, qint64 length) {
-        positionChanged(position, length);
+    // The queue's step runs first on every position event of the player. Either object may be
+    // destroyed first.
+    m_playback.queueStep = [queue = QPointer<PlayQueue>(this)](qint64 position, qint64 length) {
+        if (queue)
+            queue->positionChanged(position, length);
     };
-}
-
-PlayQueue::~PlayQueue()
-{
-    m_playback.queueStep = nullptr;
 }
 
 int PlayQueue::indexOf(const QString &entryKey) const

@@ -30,7 +30,6 @@ public:
     };
 
     explicit PlayQueue(Playback &playback, QObject *parent = nullptr);
-    ~PlayQueue() override;
 
     const QList<Entry> &entries() const { return m_entries; }
     int entryCount() const { return int(m_entries.size()); }

@@ -16,12 +16,13 @@ TreePopup::TreePopup(KeyedTree &tree, MenuForm &menus, Playback &playback, PlayQ
     : QObject(parent)
     , m_tree(tree)
     , m_view(tree.widget())
+    , m_viewport(m_view->viewport())
     , m_menus(menus)
     , m_playback(playback)
     , m_queue(queue)
 {
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    m_view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     m_view->installEventFilter(this);
     connect(&m_queue, &PlayQueue::entryMoved, this, &TreePopup::setSource);
 }
@@ -42,7 +43,8 @@ void TreePopup::setSource(const QString &key)
 
 bool TreePopup::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view->viewport()) {
+    // Compared by address only: events also come while the view is being destroyed.
+    if (watched == m_viewport) {
         if (event->type() == QEvent::MouseButtonPress)
             mousePressed(static_cast<QMouseEvent *>(event));
         else if (event->type() == QEvent::MouseButtonRelease && SourceNode())

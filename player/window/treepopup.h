@@ -46,6 +46,7 @@ private:
 
     KeyedTree &m_tree;
     QTreeWidget *m_view;
+    QWidget *m_viewport;
     MenuForm &m_menus;
     Playback &m_playback;
     PlayQueue &m_queue;
