@@ -40,6 +40,8 @@ CatalogueIndex::~CatalogueIndex() = default;
 
 void CatalogueIndex::reset()
 {
+    ++m_generation;
+    m_changed.clear();
     m_entries.assign(1, Entry{});
     m_chunks.clear();
     m_chunkUsed = 0;
@@ -143,6 +145,7 @@ void CatalogueIndex::setEntry(qsizetype i, QStringView path, QStringView record,
     Entry &e = m_entries[std::size_t(i)];
     if (e.used)
         m_livePathIds -= e.pathLength;
+    m_changed.push_back(i);
     e.used = true;
     e.file = file;
     storeRecord(e, record);
@@ -167,6 +170,7 @@ void CatalogueIndex::clearEntry(qsizetype i)
         return;
     Entry &e = m_entries[std::size_t(i)];
     m_livePathIds -= e.pathLength;
+    m_changed.push_back(i);
     e = Entry{};
 }
 

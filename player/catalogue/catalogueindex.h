@@ -65,6 +65,12 @@ public:
     std::uint32_t categoryId(qsizetype i) const;
     std::uint32_t thirdFieldId(qsizetype i) const;
 
+    // Changes of records in place, for those who keep something derived from them: reset() gives
+    // a new generation; within one, changedEntries() lists the entries whose record was changed
+    // or cleared, in order (appended entries are not listed: they are new).
+    quint64 generation() const { return m_generation; }
+    const std::vector<qsizetype> &changedEntries() const { return m_changed; }
+
     // Whether the path of entry i begins with key (exact, character by character).
     bool pathStartsWith(qsizetype i, QStringView key) const;
     // The numbers of the non-empty entries whose path begins with key, in index order.
@@ -109,6 +115,8 @@ private:
     void compactPaths();
 
     std::vector<Entry> m_entries;
+    quint64 m_generation = 0;
+    std::vector<qsizetype> m_changed;
 
     // Record bytes, in chunks that never move once written.
     std::vector<std::unique_ptr<char[]>> m_chunks;

@@ -15,7 +15,7 @@ const QString kLeaf = u"Leaf-"_s;
 // The one title rule; a search result's queue entry drops the parts after the surah.
 QString titleOf(QStringView tapeKey, bool keepLaterParts)
 {
-    const bool quran = RecordField(tapeKey, 0).contains(u"كريم"_s);
+    const bool quran = categoryOf(tapeKey).contains(u"كريم"_s);
     const QStringList parts = RecordField(tapeKey, 1).toString().split(u'/');
     if (parts.size() < 2)
         return parts.join(u" - "_s);
@@ -50,6 +50,11 @@ const QString &searchMark()
 QString tapeKey(QStringView record)
 {
     return kLeaf + record.toString();
+}
+
+QString searchResultKey(QStringView searchText, QStringView record)
+{
+    return kLeaf + searchText.toString() + searchMark() + record.toString();
 }
 
 bool isTapeKey(QStringView key)

@@ -20,6 +20,8 @@ const QString &favouritesCategory();
 const QString &searchMark();
 
 QString tapeKey(QStringView record);
+// The key of a search result: "Leaf-" + the search text (trimmed) + "@@@###" + the record.
+QString searchResultKey(QStringView searchText, QStringView record);
 bool isTapeKey(QStringView key);
 // The record line of a tape key (the key itself when it is not one).
 QString recordOf(QStringView key);
@@ -34,8 +36,9 @@ bool isSearchResultKey(QStringView key);
 QString categoryOf(QStringView tapeKey);
 
 // The title a tape is shown and remembered by. The name path's parts are joined by " - "; for the
-// Quran (a first field holding "كريم") the second part loses its first four characters (surah
-// number and space). A queue entry made from a search result keeps only reciter and surah.
+// Quran (a category holding "كريم") the second part loses its first four characters (surah number
+// and space). A queue entry made from a search result keeps only reciter and surah. For a search
+// result the category is the record's own, not the text searched for.
 QString DisplayTitle(QStringView tapeKey);
 QString queueEntryTitle(QStringView tapeKey);
 

@@ -1,8 +1,12 @@
 #include "searchbar.h"
 
+#include "arabickeyboard.h"
+
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,9 +28,13 @@ SearchBar::SearchBar(QWidget *parent)
     CHide = button(u"CHide"_s, u"إخفاء"_s);
     CSearch = button(u"CSearch"_s, u"بحث"_s);
     CStop = button(u"CStop"_s, u"إيقاف"_s);
-    // Searching arrives with its own milestone; until then its controls do nothing.
-    for (QPushButton *b : {CHide, CSearch, CStop})
-        b->setEnabled(false);
+    connect(CHide, &QPushButton::clicked, this, &SearchBar::CHide_Click);
+    connect(CSearch, &QPushButton::clicked, this,
+            [this] { Q_EMIT searchRequested(TSearch->text(), searchMode()); });
+    connect(CStop, &QPushButton::clicked, this, [this] {
+        setSearching(false);
+        Q_EMIT stopRequested();
+    });
 
     const QStringList captions{u"كلمات"_s, u"نص"_s};
     const int widths[2] = {49, 39};
@@ -41,10 +49,44 @@ SearchBar::SearchBar(QWidget *parent)
     TSearch = new QLineEdit(this);
     TSearch->setObjectName(u"TSearch"_s);
     TSearch->setGeometry(0, 0, 128, kRowHeight);
-    TSearch->setEnabled(false);
+    TSearch->installEventFilter(this);
+    // Searches are typed in Arabic: the box switches to the user's Arabic layout while it has
+    // the focus.
+    ArabicKeyboard::attach(TSearch);
+    connect(TSearch, &QLineEdit::returnPressed, CSearch, &QPushButton::click);
 
     resize(321, kRowHeight);
-    close();
+    // Closed at start: only the search button, resting under the tree with the bar.
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{CHide, TSearch, OptionS[0], OptionS[1], CStop})
+        w->hide();
+}
+
+void SearchBar::open()
+{
+    m_open = true;
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{CHide, CSearch, TSearch, OptionS[0], OptionS[1]})
+        w->show();
+    CStop->hide();
+    raise();
+    Q_EMIT opened();
+    TSearch->setFocus(Qt::OtherFocusReason);
+}
+
+void SearchBar::setSearching(bool searching)
+{
+    CStop->setVisible(searching);
+    CSearch->setVisible(!searching);
+}
+
+bool SearchBar::eventFilter(QObject *watched, QEvent *event)
+{
+    // The whole text is selected on entering the box, ready to be typed over (after the click
+    // that gave the focus has placed the cursor).
+    if (watched == TSearch && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, TSearch, &QLineEdit::selectAll);
+    return QWidget::eventFilter(watched, event);
 }
 
 int SearchBar::searchMode() const
@@ -57,12 +99,13 @@ void SearchBar::setSearchMode(int mode)
     OptionS[mode == Phrase ? Phrase : Words]->setChecked(true);
 }
 
-void SearchBar::close()
+void SearchBar::CHide_Click()
 {
+    m_open = false;
     for (QWidget *w :
-         std::initializer_list<QWidget *>{CHide, TSearch, OptionS[0], OptionS[1], CStop})
+         std::initializer_list<QWidget *>{CHide, CSearch, TSearch, OptionS[0], OptionS[1], CStop})
         w->hide();
-    CSearch->show();
+    Q_EMIT closed();
 }
 
 void SearchBar::resizeEvent(QResizeEvent *event)

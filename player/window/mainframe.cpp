@@ -16,6 +16,7 @@
 #include "queuebranch.h"
 #include "recentmenu.h"
 #include "searchbar.h"
+#include "searchcontroller.h"
 #include "settingsstore.h"
 #include "tapekeys.h"
 #include "titlebox.h"
@@ -61,8 +62,8 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     const MenuForm::TreeItems &p = m_menus->popup();
     const MenuForm::TrayItems &t = m_menus->tray();
     for (QAction *item : {p.mnuDMP3, p.mnuDRM, p.mnuSaveMP3, p.mnuSaveRM, p.mnumodify, p.mnudelete,
-                          p.mnuAddNew2Dir, p.mnusearch2, p.mnuDelDir, t.mnuCopyLinkMP3Tray,
-                          t.mnuCopyLinkRMTray, t.mnuSaveMP3Tray, t.mnuSaveRMTray})
+                          p.mnuAddNew2Dir, p.mnuDelDir, t.mnuCopyLinkMP3Tray, t.mnuCopyLinkRMTray,
+                          t.mnuSaveMP3Tray, t.mnuSaveRMTray})
         m_menus->setAvailable(item, false);
 
     m_keyedTree = new KeyedTree(TreeView1, this);
@@ -74,6 +75,8 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     m_favourites = std::make_unique<Favourites>(*m_catalogue, folder + u"/DB/favorites.txt"_s);
     m_tray = new TrayController(this, m_menus->mnuTray(), this);
     m_popup = new TreePopup(*m_keyedTree, *m_menus, *m_playback, *m_queue, this);
+    m_search =
+        new SearchController(*m_layout->searchBar(), m_catalogue->index(), *m_keyedTree, this);
     m_placement = new WindowPlacement(this);
     connectParts();
     connectMenus();
@@ -121,12 +124,17 @@ void MainFrame::connectParts()
     connect(m_playback, &Playback::pauseCaptionChanged, m_menus->tray().mnuPause,
             &QAction::setText);
     connect(m_recentMenu, &RecentMenu::lineChosen, m_playback, &Playback::replayRecent);
+    SearchBar *bar = m_layout->searchBar();
+    connect(bar, &SearchBar::opened, this, [this] { m_layout->setSearchBarOpen(true); });
+    connect(bar, &SearchBar::closed, this, [this] { m_layout->setSearchBarOpen(false); });
 }
 
 void MainFrame::connectMenus()
 {
     const MainMenus::Items &m = m_mainMenus->items();
     connect(m.Exit, &QAction::triggered, this, &MainFrame::Exit_Click);
+    m.mnusearch->setEnabled(true);
+    connect(m.mnusearch, &QAction::triggered, this, &MainFrame::mnusearch_Click);
     connect(m.Tools, &QMenu::aboutToShow, this, &MainFrame::updateTrayChoice);
     connect(m_mainMenus, &MainMenus::formatChosen, this, &MainFrame::Foption_Click);
     connect(m_mainMenus, &MainMenus::quranSortChosen, this, &MainFrame::QSort_Click);
@@ -137,6 +145,7 @@ void MainFrame::connectMenus()
     const MenuForm::TreeItems &p = m_menus->popup();
     const MenuForm::TrayItems &t = m_menus->tray();
     connect(p.mnulisten, &QAction::triggered, this, &MainFrame::mnulisten_Click);
+    connect(p.mnusearch2, &QAction::triggered, this, &MainFrame::mnusearch2_Click);
     connect(p.mnulistenrm, &QAction::triggered, this, &MainFrame::mnulisten_RM);
     connect(p.mnuCollapseall, &QAction::triggered, this, &MainFrame::mnuCollapseall_Click);
     connect(p.mnucollapsenode, &QAction::triggered, this, &MainFrame::mnucollapsenode_Click);
@@ -283,6 +292,16 @@ void MainFrame::mnuMintoTray_Click(int index)
     MainMenus::checkOnly(m_mainMenus->items().mnuMintoTray, index);
 }
 
+void MainFrame::mnusearch_Click()
+{
+    m_layout->searchBar()->open();
+}
+
+void MainFrame::mnusearch2_Click()
+{
+    mnusearch_Click();
+}
+
 void MainFrame::Exit_Click()
 {
     UnloadAllWindows(false);
@@ -349,6 +368,7 @@ void MainFrame::closeEvent(QCloseEvent *event)
         const int state = m_tray->inTray() || states & Qt::WindowMinimized ? Settings::Minimised
                           : states & Qt::WindowMaximized                   ? Settings::Maximised
                                                                            : Settings::Normal;
+        m_search->stop();
         m_player->StopPlay();
         if (isHidden() && m_tray->inTray())
             m_tray->mnuShow_Click();

@@ -26,6 +26,7 @@ class RecentMenu;
 class TitleBox;
 class TrayController;
 class TreePopup;
+class SearchController;
 class MainLayout;
 class WindowPlacement;
 
@@ -57,6 +58,7 @@ public:
     CatalogueTree &catalogueTree() { return *m_catalogueTree; }
     KeyedTree &tree() { return *m_keyedTree; }
     TitleBox &titleBox() { return *LTitle; }
+    SearchController &search() { return *m_search; }
     MprisService *mprisService() const { return m_mpris; }
 
     // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
@@ -69,6 +71,8 @@ public:
     void Riwaya_Click(int index);
     void mnuMintoTray_Click(int index);
     void Exit_Click();
+    void mnusearch_Click();
+    void mnusearch2_Click();
     void mnulisten_Click();
     void mnulisten_RM();
     void mnuCollapseall_Click();
@@ -127,6 +131,7 @@ private:
     QueueBranch *m_queueBranch = nullptr;
 
     TreePopup *m_popup = nullptr;
+    SearchController *m_search = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;

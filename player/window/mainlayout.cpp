@@ -58,7 +58,17 @@ void MainLayout::placeSearchBar()
     const int top = LTitle->y() + LTitle->height() + 5;
     TreeView1->move(TreeView1->x(), top);
     m_searchBar->setGeometry(TreeView1->x(), top, TreeView1->width(), m_searchBar->height());
-    m_searchBar->close();
+}
+
+void MainLayout::setSearchBarOpen(bool open)
+{
+    // Open, the tree moves down to make room for the row; closed, it covers the row again.
+    TreeView1->move(TreeView1->x(), LTitle->y() + LTitle->height() + (open ? 35 : 5));
+    if (open)
+        m_searchBar->raise();
+    else
+        m_searchBar->stackUnder(TreeView1);
+    Form_Resize();
 }
 
 void MainLayout::Form_Resize()

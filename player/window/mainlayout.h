@@ -27,6 +27,8 @@ public:
 
     // Puts the closed search bar and the tree right under the title.
     void placeSearchBar();
+    // Moves the tree below the search row, or back over it.
+    void setSearchBarOpen(bool open);
     // Lays the controls out for the inner area's size.
     void Form_Resize();
 

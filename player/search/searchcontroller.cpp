@@ -1,0 +1,92 @@
+#include "searchcontroller.h"
+
+#include "catalogueindex.h"
+#include "searchbar.h"
+#include "tapekeys.h"
+#include "taperecord.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTreeWidget>
+
+using namespace Qt::Literals::StringLiterals;
+
+SearchController::SearchController(SearchBar &bar, const CatalogueIndex &index, KeyedTree &tree,
+                                   QWidget *window)
+    : QObject(window)
+    , m_bar(bar)
+    , m_index(index)
+    , m_tree(tree)
+    , m_window(window)
+    , m_engine(index)
+{
+    connect(&m_bar, &SearchBar::searchRequested, this, &SearchController::search);
+    connect(&m_bar, &SearchBar::stopRequested, this, &SearchController::stop);
+}
+
+QString SearchController::rootText(const QString &text)
+{
+    return u"نتائج البحث عن: "_s + text;
+}
+
+KeyedTree::Node SearchController::resultsRoot(const QString &key, const QString &text)
+{
+    // A root key is the text searched for; a text that happens to be the key of another node
+    // (the queue's, say) gets a key no other node can have.
+    QString rootKey = key;
+    if (m_tree.contains(rootKey) && !m_rootKeys.contains(rootKey))
+        rootKey += TapeKeys::searchMark();
+    if (KeyedTree::Node root = m_tree.item(rootKey))
+        return root;
+    m_rootKeys.insert(rootKey);
+    return m_tree.add(nullptr, rootKey, rootText(text), u"Closed"_s, KeyedTree::Kind::Folder);
+}
+
+void SearchController::search(const QString &text, int mode)
+{
+    if (m_running)
+        return;
+    const std::optional<CatalogueSearch::Query> query =
+        CatalogueSearch::prepare(text, CatalogueSearch::Mode(mode));
+    if (!query) {
+        m_bar.textBox()->setFocus(); // nothing to look for
+        return;
+    }
+    m_stop = false;
+    m_running = true;
+    m_bar.setSearching(true);
+    const QPointer<SearchController> alive(this);
+    const QList<qsizetype> matches = m_engine.run(*query, [this, &alive] {
+        QCoreApplication::processEvents();
+        return alive && !m_stop;
+    });
+    if (!alive)
+        return; // the window went while the search ran
+    m_running = false;
+    m_bar.setSearching(false);
+
+    if (matches.isEmpty()) {
+        if (m_engine.stopped())
+            return;
+        auto *box = new QMessageBox(QMessageBox::Information, QString(), u"لا توجد نتائج مطابقة"_s,
+                                    QMessageBox::Ok, m_window);
+        box->setObjectName(u"noResults"_s);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return;
+    }
+    const QString key = text.trimmed();
+    KeyedTree::Node root = resultsRoot(key, text);
+    m_tree.widget()->setUpdatesEnabled(false);
+    for (const qsizetype i : matches) {
+        const QString record = m_index.record(i);
+        const QString resultKey = TapeKeys::searchResultKey(key, record);
+        if (!m_tree.contains(resultKey))
+            m_tree.add(root, resultKey, RecordField(record, 1).toString().replace(u'/', u" - "_s),
+                       u"Leaf"_s, KeyedTree::Kind::Tape);
+    }
+    m_tree.widget()->setUpdatesEnabled(true);
+    m_tree.setExpanded(root, true);
+}
