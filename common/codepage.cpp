@@ -80,6 +80,18 @@ QByteArray encode(QStringView text)
     return out;
 }
 
+bool tryEncodeInto(QStringView text, char *out)
+{
+    const auto &map = *tables().fromUnicode;
+    for (qsizetype i = 0, n = text.size(); i < n; ++i) {
+        const std::uint16_t b = map[text[i].unicode()];
+        if (!b)
+            return false;
+        out[i] = char(b - 1);
+    }
+    return true;
+}
+
 bool tryEncode(QStringView text, QByteArray &out)
 {
     const auto &map = *tables().fromUnicode;

@@ -21,6 +21,8 @@ void decodeInto(QByteArrayView bytes, QString &out);
 QByteArray encode(QStringView text);
 // Encodes text only when every character fits; returns false (and leaves out unchanged) otherwise.
 bool tryEncode(QStringView text, QByteArray &out);
+// The same into text.size() bytes at out, which may be written to even when false is returned.
+bool tryEncodeInto(QStringView text, char *out);
 
 // Calls visit(line) for each line of bytes. CR LF, a lone LF and a lone CR each end a line; a last
 // line without an end still counts, and an empty buffer has no lines.

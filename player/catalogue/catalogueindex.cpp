@@ -87,6 +87,19 @@ QString CatalogueIndex::record(qsizetype i) const
     return CodePage::decode(recordBytes(e));
 }
 
+void CatalogueIndex::recordInto(qsizetype i, QString &out) const
+{
+    if (isEmptyEntry(i)) {
+        out.truncate(0);
+        return;
+    }
+    const Entry &e = m_entries[std::size_t(i)];
+    if (e.chunk == kWide)
+        out = m_wide.at(e.recordOffset);
+    else
+        CodePage::decodeInto(recordBytes(e), out);
+}
+
 QString CatalogueIndex::path(qsizetype i) const
 {
     if (isEmptyEntry(i))

@@ -41,6 +41,8 @@ public:
     QString entry(qsizetype i) const;
     QString path(qsizetype i) const;
     QString record(qsizetype i) const;
+    // The same into a buffer the caller reuses (a pass over every record allocates nothing).
+    void recordInto(qsizetype i, QString &out) const;
     int fileNumber(qsizetype i) const;
 
     // Appends an entry; returns its number.

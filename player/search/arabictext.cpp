@@ -99,29 +99,53 @@ QString NormalizeArabic(QStringView text)
 
 void appendHaystack(QStringView names, QStringView third, QString &out)
 {
-    QString joined;
-    joined.reserve(names.size() + third.size() + 1);
-    joined.append(names).append(u' ').append(third);
-    QString normal;
-    normal.reserve(joined.size());
-    appendNormalised(joined, normal);
-    // "/" is a space; "  " becomes " " once; every space ends a word.
-    const qsizetype n = normal.size();
-    const auto at = [&normal](qsizetype i) {
-        const QChar c = normal.at(i);
-        return c == u'/' ? QChar(u' ') : c;
+    // One buffer, written in place: every step only shortens what the step before wrote.
+    const qsizetype start = out.size();
+    out.resize(start + names.size() + third.size() + 2);
+    QChar *const base = out.data() + start;
+    qsizetype n = 0;
+    // Runs of spaces collapsed, shaddas dropped.
+    bool previousSpace = false;
+    const auto take = [&](QStringView part) {
+        for (const QChar ch : part) {
+            const char16_t c = ch.unicode();
+            if (c == u' ' && previousSpace)
+                continue;
+            previousSpace = c == u' ';
+            if (c != kShadda)
+                base[n++] = ch;
+        }
     };
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = at(i);
-        if (c == u' ') {
-            out.append(QChar(kNul));
-            if (i + 1 < n && at(i + 1) == u' ')
-                ++i;
+    take(names);
+    take(u" ");
+    take(third);
+    // Trimmed; then marks dropped and hamza forms made alif, "/" read as a space.
+    qsizetype end = n;
+    while (end > 0 && base[end - 1] == u' ')
+        --end;
+    qsizetype begin = 0;
+    while (begin < end && base[begin] == u' ')
+        ++begin;
+    qsizetype w = 0;
+    for (qsizetype r = begin; r < end; ++r) {
+        const char16_t c = base[r].unicode();
+        if (isMark(c))
+            continue;
+        base[w++] = isHamzaForm(c) ? QChar(0x0627) : c == u'/' ? QChar(u' ') : QChar(c);
+    }
+    // "  " becomes " " once, and every space ends a word.
+    qsizetype o = 0;
+    for (qsizetype r = 0; r < w; ++r) {
+        if (base[r] == u' ') {
+            base[o++] = QChar(kNul);
+            if (r + 1 < w && base[r + 1] == u' ')
+                ++r;
         } else {
-            out.append(c);
+            base[o++] = base[r];
         }
     }
-    out.append(QChar(kNul));
+    base[o++] = QChar(kNul);
+    out.truncate(start + o);
 }
 
 QString haystack(QStringView names, QStringView third)

@@ -41,23 +41,27 @@ bool CatalogueSearch::pause(const KeepGoing &keepGoing)
     return goOn;
 }
 
-void CatalogueSearch::normalise(qsizetype entry, QString &scratch)
+void CatalogueSearch::textOf(qsizetype entry, QString &record, QString &text) const
 {
-    scratch.truncate(0);
-    if (!m_index.isEmptyEntry(entry)) {
-        const QString record = m_index.record(entry);
-        if (!record.contains(TapeKeys::favouritesCategory())) {
-            const FirstFields fields = SplitFirstFields(record);
-            ArabicText::appendHaystack(fields.names, fields.third, scratch);
-        }
-    }
-    QByteArray bytes;
-    if (CodePage::tryEncode(scratch, bytes)) {
-        m_bytes.insert(m_bytes.end(), bytes.cbegin(), bytes.cend());
+    text.truncate(0);
+    m_index.recordInto(entry, record);
+    if (record.isEmpty() || record.contains(TapeKeys::favouritesCategory()))
+        return; // nothing to find in it
+    const FirstFields fields = SplitFirstFields(record);
+    ArabicText::appendHaystack(fields.names, fields.third, text);
+}
+
+void CatalogueSearch::normalise(qsizetype entry, QString &record, QString &text)
+{
+    textOf(entry, record, text);
+    const std::size_t at = m_bytes.size();
+    m_bytes.resize(at + std::size_t(text.size()));
+    if (CodePage::tryEncodeInto(text, m_bytes.data() + at)) {
         m_isWide.push_back(0);
     } else {
         // A record typed with characters the code page cannot hold keeps its text as it is.
-        m_wide[entry] = scratch;
+        m_bytes.resize(at);
+        m_wide[entry] = text;
         m_isWide.push_back(1);
     }
     m_offsets.push_back(std::uint32_t(m_bytes.size()));
@@ -73,31 +77,31 @@ bool CatalogueSearch::update(const KeepGoing &keepGoing)
         m_isWide.clear();
         m_wide.clear();
     }
-    QString scratch;
+    QString record;
+    QString text;
     // Entries changed in place: their new text stands apart from the packed ones.
     const std::vector<qsizetype> &changed = m_index.changedEntries();
     for (; m_changesSeen < changed.size(); ++m_changesSeen) {
         const qsizetype i = changed[m_changesSeen];
         if (i + 1 >= qsizetype(m_offsets.size()))
             continue; // not kept yet: done below
-        scratch.truncate(0);
-        if (!m_index.isEmptyEntry(i)) {
-            const QString record = m_index.record(i);
-            if (!record.contains(TapeKeys::favouritesCategory())) {
-                const FirstFields fields = SplitFirstFields(record);
-                ArabicText::appendHaystack(fields.names, fields.third, scratch);
-            }
-        }
-        m_wide[i] = scratch;
+        textOf(i, record, text);
+        m_wide[i] = text;
         m_isWide[std::size_t(i)] = 1;
     }
     m_sincePause.start();
     const qsizetype total = m_index.size();
     m_offsets.reserve(std::size_t(total) + 1);
+    m_isWide.reserve(std::size_t(total));
+    // Room for the texts still to come, at the average length of those kept so far (a record's
+    // two fields take some fifty characters).
+    const std::size_t kept = m_offsets.size();
+    const std::size_t average = kept > 1000 ? m_bytes.size() / kept + 1 : 64;
+    m_bytes.reserve(m_bytes.size() + average * std::size_t(total - qsizetype(kept) + 1));
     for (qsizetype i = qsizetype(m_offsets.size()) - 1; i < total; ++i) {
         if (i % kCheckEvery == 0 && !pause(keepGoing))
             return false;
-        normalise(i, scratch);
+        normalise(i, record, text);
     }
     return true;
 }

@@ -56,7 +56,9 @@ public:
 
 private:
     bool pause(const KeepGoing &keepGoing);
-    void normalise(qsizetype entry, QString &scratch);
+    // The normalised text of an entry (empty for an empty entry or a favourite).
+    void textOf(qsizetype entry, QString &record, QString &text) const;
+    void normalise(qsizetype entry, QString &record, QString &text);
     bool matches(qsizetype entry, const Query &query) const;
 
     const CatalogueIndex &m_index;

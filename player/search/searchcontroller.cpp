@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -24,6 +25,17 @@ SearchController::SearchController(SearchBar &bar, const CatalogueIndex &index, 
 {
     connect(&m_bar, &SearchBar::searchRequested, this, &SearchController::search);
     connect(&m_bar, &SearchBar::stopRequested, this, &SearchController::stop);
+    // Once the window runs, the texts searches compare are prepared in slices of idle time, so
+    // that even the first search of a large catalogue answers at once.
+    QTimer::singleShot(0, this, &SearchController::prepareWhileIdle);
+}
+
+void SearchController::prepareWhileIdle()
+{
+    if (m_running)
+        return;                                 // the search prepares what is left itself
+    if (!m_engine.update([] { return false; })) // one slice, then the window's events
+        QTimer::singleShot(0, this, &SearchController::prepareWhileIdle);
 }
 
 QString SearchController::rootText(const QString &text)

@@ -32,6 +32,7 @@ public:
     CatalogueSearch &engine() { return m_engine; }
 
 private:
+    void prepareWhileIdle();
     KeyedTree::Node resultsRoot(const QString &key, const QString &text);
 
     SearchBar &m_bar;

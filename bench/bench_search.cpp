@@ -1,0 +1,134 @@
+// Times searching a large catalogue: one pass that merely normalises every record (the floor a
+// search that normalises as it goes cannot go under), the first search (which also prepares the
+// normalised texts it keeps), and words and phrase searches after it; then the process's peak
+// memory against the catalogue files' size.
+//
+//   bench_search [--data DIR] [--runs N] [SIZE]    (SIZE defaults to 1,000,000 records)
+#include "arabictext.h"
+#include "catalogue.h"
+#include "cataloguegenerator.h"
+#include "cataloguesearch.h"
+#include "taperecord.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+double bestOf(int runs, const std::function<void()> &timed)
+{
+    double best = std::numeric_limits<double>::max();
+    for (int r = 0; r < runs; ++r) {
+        QElapsedTimer t;
+        t.start();
+        timed();
+        best = std::min(best, double(t.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+// Peak resident memory of this process, in MiB.
+double peakMiB()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+const char *verdict(bool met)
+{
+    return met ? "met" : "NOT met";
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({u"data"_s, u"Keep generated catalogues in DIR."_s, u"DIR"_s});
+    parser.addOption({u"runs"_s, u"Best of N runs."_s, u"N"_s, u"3"_s});
+    parser.addPositionalArgument(u"size"_s, u"Records (default 1000000)."_s);
+    parser.process(app);
+    const qint64 records = parser.positionalArguments().value(0, u"1000000"_s).toLongLong();
+    const int runs = std::max(1, parser.value(u"runs"_s).toInt());
+
+    QTemporaryDir temporary;
+    const QString base = parser.isSet(u"data"_s) ? parser.value(u"data"_s) : temporary.path();
+    const QString folder = base + u"/catalogue_%1"_s.arg(records);
+    // Same marker as the other benchmarks: a finished catalogue is reused.
+    if (!QFileInfo::exists(folder + u".ready"_s)) {
+        QDir(folder).removeRecursively();
+        QString error;
+        if (!generateCatalogue(folder, records, nullptr, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        QFile(folder + u".ready"_s).open(QIODevice::WriteOnly);
+    }
+    qint64 fileBytes = 0;
+    for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files))
+        fileBytes += file.size();
+
+    Catalogue catalogue;
+    catalogue.linkFolder = folder;
+    catalogue.BuildTree();
+    const CatalogueIndex &index = catalogue.index();
+    std::printf("%lld records, %.1f MiB of files\n", static_cast<long long>(index.size() - 1),
+                double(fileBytes) / (1 << 20));
+
+    QString scratch;
+    const double pass = bestOf(runs, [&] {
+        for (qsizetype i = 1; i < index.size(); ++i) {
+            scratch.truncate(0);
+            const QString record = index.record(i);
+            const FirstFields fields = SplitFirstFields(record);
+            ArabicText::appendHaystack(fields.names, fields.third, scratch);
+        }
+    });
+    std::printf("normalising every record once:      %8.1f ms\n", pass);
+
+    CatalogueSearch search(index);
+    const auto words = CatalogueSearch::prepare(u"سورة الحكمة"_s, CatalogueSearch::Words);
+    const auto phrase = CatalogueSearch::prepare(u"سورة الحكمة الصغرى"_s, CatalogueSearch::Phrase);
+    const auto rare = CatalogueSearch::prepare(u"لا يوجد مثله"_s, CatalogueSearch::Words);
+    qsizetype found = 0;
+    const double first = bestOf(1, [&] { found = search.run(*words).size(); });
+    std::printf("first search (keeps the texts):     %8.1f ms  (%lld found)\n", first,
+                static_cast<long long>(found));
+    const double wordsTime = bestOf(runs, [&] { found = search.run(*words).size(); });
+    std::printf("words \"سورة الحكمة\":                %8.1f ms  (%lld found)\n", wordsTime,
+                static_cast<long long>(found));
+    const double phraseTime = bestOf(runs, [&] { found = search.run(*phrase).size(); });
+    std::printf("phrase \"سورة الحكمة الصغرى\":        %8.1f ms  (%lld found)\n", phraseTime,
+                static_cast<long long>(found));
+    const double rareTime = bestOf(runs, [&] { found = search.run(*rare).size(); });
+    std::printf("three words found nowhere:          %8.1f ms  (%lld found)\n", rareTime,
+                static_cast<long long>(found));
+
+    const double peak = peakMiB();
+    const double files = double(fileBytes) / (1 << 20);
+    std::printf("peak memory after the searches:     %8.1f MiB = %.2fx the files\n", peak,
+                peak / files);
+    const double slowest = std::max(wordsTime, phraseTime);
+    std::printf("targets: searches under 300 ms: %s; under 3x the normalising pass: %s; "
+                "memory under 3x the files: %s\n",
+                verdict(slowest < 300), verdict(slowest < 3 * pass), verdict(peak < 3 * files));
+    return 0;
+}
