@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -41,7 +43,9 @@ SearchBar::SearchBar(QWidget *parent)
     for (int i = 0; i < 2; ++i) {
         auto *option = new QRadioButton(captions[i], this);
         option->setObjectName(u"OptionS_%1"_s.arg(i));
-        option->resize(widths[i], 13);
+        // The design's widths, or what the caption needs in the font at hand.
+        option->resize(std::max(widths[i], option->sizeHint().width()),
+                       std::max(13, option->sizeHint().height()));
         OptionS.append(option);
     }
     OptionS[Words]->setChecked(true);
