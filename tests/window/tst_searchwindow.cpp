@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -102,6 +103,35 @@ private Q_SLOTS:
         // The favourite is a record like any other, but a search never lists it.
         type(u"الكريم"_s);
         QCOMPARE(KeyedTree::children(w.tree().item(u"الكريم"_s)), 1);
+    }
+
+    void stoppingPartWay()
+    {
+        // The stop button is clicked while the search runs: what was found stays, expanded.
+        QStringList records;
+        for (int i = 0; i < 3000; ++i)
+            records.append(u"دروس!S/درس %1!فقه!a.mp3"_s.arg(i));
+        MainFrame &w = m_driver.open(records);
+        m_driver.action(u"mnusearch"_s)->trigger();
+        QVERIFY(w.search().engine().update()); // as idle time would have done
+        w.search().engine().setPauseInterval(0);
+        QTimer::singleShot(0, &w, [this] {
+            QVERIFY(child<QPushButton>(u"CStop"_s)->isVisible());
+            QVERIFY(!child<QPushButton>(u"CSearch"_s)->isVisible());
+            child<QPushButton>(u"CStop"_s)->click();
+        });
+        type(u"درس"_s);
+        KeyedTree::Node root = w.tree().item(u"درس"_s);
+        QVERIFY(root);
+        QVERIFY(KeyedTree::isExpanded(root));
+        QVERIFY(KeyedTree::children(root) > 0);
+        QVERIFY(KeyedTree::children(root) < 3000);
+        QVERIFY(child<QPushButton>(u"CSearch"_s)->isVisible());
+        QVERIFY(!noResultsBox());
+        // Searching again completes the list without repeating what is there.
+        w.search().engine().setPauseInterval(20);
+        type(u"درس"_s);
+        QCOMPARE(KeyedTree::children(root), 3000);
     }
 
     void nothingFoundAndNothingAsked()
