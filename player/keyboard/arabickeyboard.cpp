@@ -36,14 +36,30 @@ bool isAzertyArabicLayout(const KeyboardLayout &layout)
     return layout.variant.contains("azerty"_L1) || layout.name == "ma"_L1 || layout.name == "dz"_L1;
 }
 
+QString GetLocaleText(const QLocale &locale, LocaleItem item)
+{
+    switch (item) {
+    case LocaleItem::LanguageName:
+        return locale.nativeLanguageName();
+    case LocaleItem::LanguageCode:
+        return locale.language() == QLocale::C ? QString()
+                                               : QLocale::languageToCode(locale.language());
+    case LocaleItem::CountryCode:
+        return locale.territory() == QLocale::AnyTerritory
+                   ? QString()
+                   : QLocale::territoryToCode(locale.territory());
+    }
+    return {};
+}
+
 int chooseArabicLayout(const QList<KeyboardLayout> &layouts, const QLocale &locale)
 {
     int first = -1;
     int preferred = -1;
-    const QLocale::Territory territory = locale.territory();
-    const bool maghreb = territory == QLocale::Algeria || territory == QLocale::Morocco ||
-                         territory == QLocale::Tunisia;
-    const bool arabic = locale.language() == QLocale::Arabic;
+    // North Africa types Arabic on AZERTY keyboards.
+    const QString country = GetLocaleText(locale, LocaleItem::CountryCode);
+    const bool maghreb = country == "DZ"_L1 || country == "MA"_L1 || country == "TN"_L1;
+    const bool arabic = GetLocaleText(locale, LocaleItem::LanguageCode) == "ar"_L1;
     for (int i = 0; i < layouts.size(); ++i) {
         if (!isArabicLayout(layouts[i]))
             continue;

@@ -13,6 +13,16 @@ bool isArabicLayout(const KeyboardLayout &layout);
 // Whether an Arabic layout has the North African (AZERTY) arrangement.
 bool isAzertyArabicLayout(const KeyboardLayout &layout);
 
+// A piece of information about a locale, as text: the name of its language in that language,
+// or the ISO codes of its language ("ar") and of its country ("MA"). Empty when it has none.
+enum class LocaleItem
+{
+    LanguageName,
+    LanguageCode,
+    CountryCode,
+};
+QString GetLocaleText(const QLocale &locale, LocaleItem item);
+
 // The index of the layout to type Arabic with, or -1 when none of the configured layouts is
 // Arabic. The first Arabic layout in the configured order, except that an AZERTY one goes first
 // when the locale's country is Algeria, Morocco or Tunisia, and a non-AZERTY one when the locale

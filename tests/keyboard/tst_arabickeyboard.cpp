@@ -69,6 +69,14 @@ class TestArabicKeyboard : public QObject
     };
 
 private Q_SLOTS:
+    void localeText()
+    {
+        const QLocale morocco(QLocale::Arabic, QLocale::Morocco);
+        QCOMPARE(GetLocaleText(morocco, LocaleItem::LanguageCode), u"ar"_s);
+        QCOMPARE(GetLocaleText(morocco, LocaleItem::CountryCode), u"MA"_s);
+        QCOMPARE(GetLocaleText(QLocale::c(), LocaleItem::LanguageCode), QString());
+    }
+
     void parseXkbLayouts_data()
     {
         QTest::addColumn<QString>("layouts");
