@@ -69,16 +69,11 @@ int main(int argc, char *argv[])
 
     QTemporaryDir temporary;
     const QString base = parser.isSet(u"data"_s) ? parser.value(u"data"_s) : temporary.path();
-    const QString folder = base + u"/catalogue_%1"_s.arg(records);
-    // Same marker as bench_catalogue: a finished catalogue is reused.
-    if (!QFileInfo::exists(folder + u".ready"_s)) {
-        QDir(folder).removeRecursively();
-        QString error;
-        if (!generateCatalogue(folder, records, nullptr, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            return 1;
-        }
-        QFile(folder + u".ready"_s).open(QIODevice::WriteOnly);
+    QString error;
+    const QString folder = preparedCatalogue(base, records, &error);
+    if (folder.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
     }
 
     Catalogue catalogue;

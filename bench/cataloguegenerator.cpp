@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringView>
 
 #include <initializer_list>
@@ -365,4 +366,17 @@ bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue
     if (result)
         *result = totals;
     return true;
+}
+
+QString preparedCatalogue(const QString &base, qint64 records, QString *error)
+{
+    const QString folder = base + QStringLiteral("/catalogue_%1").arg(records);
+    const QString marker = folder + QStringLiteral(".ready");
+    if (QFileInfo::exists(marker))
+        return folder;
+    QDir(folder).removeRecursively();
+    if (!generateCatalogue(folder, records, nullptr, error))
+        return {};
+    QFile(marker).open(QIODevice::WriteOnly);
+    return folder;
 }

@@ -20,3 +20,8 @@ struct GeneratedCatalogue
 // written.
 bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue *result = nullptr,
                        QString *error = nullptr);
+
+// The folder of a generated catalogue of `records` records under `base`, generated first unless a
+// finished one is there already (a ".ready" marker beside it says so). Empty, with a message in
+// *error, when it cannot be written.
+QString preparedCatalogue(const QString &base, qint64 records, QString *error = nullptr);
