@@ -153,17 +153,20 @@ bool readRegularFile(const QString &path, QByteArray &bytes)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
     // One byte more than the size, so that the read meeting the end needs no regrowing; a file
-    // growing while read still comes whole.
-    QByteArray data(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    // growing while read still comes whole. The caller's buffer is reused: a fresh block for every
+    // file of a large catalogue costs more than the reading itself (each is new memory to fault
+    // in).
+    bytes.resize(qsizetype(st.st_size) + 1);
     qsizetype have = 0;
     for (;;) {
-        if (have == data.size())
-            data.resize(have + std::max<qsizetype>(have / 2, 64 * 1024));
-        const ssize_t got = ::read(fd, data.data() + have, std::size_t(data.size() - have));
+        if (have == bytes.size())
+            bytes.resize(have + std::max<qsizetype>(have / 2, 64 * 1024));
+        const ssize_t got = ::read(fd, bytes.data() + have, std::size_t(bytes.size() - have));
         if (got < 0) {
             if (errno == EINTR)
                 continue;
             ::close(fd);
+            bytes.clear();
             return false;
         }
         if (got == 0)
@@ -171,8 +174,7 @@ bool readRegularFile(const QString &path, QByteArray &bytes)
         have += got;
     }
     ::close(fd);
-    data.truncate(have);
-    bytes = std::move(data);
+    bytes.truncate(have);
     return true;
 }
 

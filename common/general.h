@@ -21,8 +21,9 @@ QByteArray nativeFileName(const QString &path);
 // True when a file (not a folder) of that name exists; a symbolic link counts as what it points to.
 bool FileExists(const QString &path);
 
-// Reads the regular file at path whole into bytes. Anything else (a folder, a FIFO, a device, a
-// link to one of them) is refused without waiting on it: false, and bytes is left as it was.
+// Reads the regular file at path whole into bytes, reusing its memory. Anything else (a folder, a
+// FIFO, a device, a link to one of them) is refused without waiting on it: false, and bytes is
+// left as it was (a read failing part-way leaves it empty).
 bool readRegularFile(const QString &path, QByteArray &bytes);
 
 // The size of the regular file at path (links followed), or 0 when there is none.

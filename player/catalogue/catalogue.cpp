@@ -25,6 +25,7 @@ void Catalogue::BuildTree()
     LireLinks(0, true);
     for (int i = 1; i < CatalogueFiles.size(); ++i)
         LireLinks(i, false);
+    m_readBuffer = QByteArray();
 }
 
 QString Catalogue::catalogueFilePath(int n) const
@@ -42,7 +43,7 @@ void Catalogue::LireLinks(int nfile, bool ifclear)
         return;
     // A missing or unreadable file, or one that is not a regular file (a link to a FIFO or a
     // device), is skipped; its number stays taken.
-    QByteArray bytes;
+    QByteArray &bytes = m_readBuffer;
     if (!readRegularFile(catalogueFilePath(nfile), bytes))
         return;
 

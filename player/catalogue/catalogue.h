@@ -55,4 +55,5 @@ Q_SIGNALS:
 private:
     TreePaths m_paths;
     CatalogueIndex m_index;
+    QByteArray m_readBuffer; // the file being loaded; kept while BuildTree reads them all
 };
