@@ -43,7 +43,7 @@ SearchBar::SearchBar(QWidget *parent)
     for (int i = 0; i < 2; ++i) {
         auto *option = new QRadioButton(captions[i], this);
         option->setObjectName(u"OptionS_%1"_s.arg(i));
-        // The design's widths, or what the caption needs in the font at hand.
+        // The row's usual widths, or what the caption needs in the font at hand.
         option->resize(std::max(widths[i], option->sizeHint().width()),
                        std::max(13, option->sizeHint().height()));
         OptionS.append(option);
