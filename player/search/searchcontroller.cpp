@@ -45,10 +45,11 @@ QString SearchController::rootText(const QString &text)
 
 KeyedTree::Node SearchController::resultsRoot(const QString &key, const QString &text)
 {
-    // A root key is the text searched for; a text that happens to be the key of another node
-    // (the queue's, say) gets a key no other node can have.
+    // A root key is the text searched for. A text that is, or could become, the key of another
+    // node (the queue's branch, a folder's "name/") gets a key no other node can have.
     QString rootKey = key;
-    if (m_tree.contains(rootKey) && !m_rootKeys.contains(rootKey))
+    const bool reserved = key == TapeKeys::queueCategory() || key.endsWith(u'/');
+    if (reserved || (m_tree.contains(rootKey) && !m_rootKeys.contains(rootKey)))
         rootKey += TapeKeys::searchMark();
     if (KeyedTree::Node root = m_tree.item(rootKey))
         return root;

@@ -3,6 +3,7 @@
 #include "mainframe.h"
 #include "playback.h"
 #include "playqueue.h"
+#include "queuebranch.h"
 #include "searchcontroller.h"
 #include "tapekeys.h"
 #include "treepopup.h"
@@ -132,6 +133,23 @@ private Q_SLOTS:
         w.search().engine().setPauseInterval(20);
         type(u"درس"_s);
         QCOMPARE(KeyedTree::children(root), 3000);
+    }
+
+    void aSearchForTheQueuesName()
+    {
+        // Results for "قائمة الانتظار" and the queue itself are two branches, whichever comes
+        // first.
+        MainFrame &w = m_driver.open({u"دروس!S/قائمة الانتظار!فقه!q.mp3"_s, kLesson});
+        m_driver.action(u"mnusearch"_s)->trigger();
+        type(u"قائمة الانتظار"_s);
+        QCOMPARE(w.tree().roots().size(), 2);
+        KeyedTree::Node results = w.tree().roots().last();
+        QCOMPARE(KeyedTree::children(results), 1);
+        w.queue().Add2Playlist({TapeKeys::tapeKey(kLesson)});
+        QCOMPARE(w.tree().roots().size(), 3);
+        QCOMPARE(KeyedTree::children(results), 1);
+        QCOMPARE(KeyedTree::children(w.queueBranch().node()), 1);
+        QVERIFY(w.queueBranch().node() != results);
     }
 
     void nothingFoundAndNothingAsked()
