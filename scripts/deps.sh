@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkgconf clang-format
-    qt6-base-dev libmpv-dev libmspack-dev
+    qt6-base-dev qt6-translations-l10n libmpv-dev libmspack-dev
     xvfb xauth dbus trayer openbox x11-utils fonts-noto-core fonts-kacst ca-certificates
     gcab ffmpeg espeak-ng libglib2.0-bin
     libx11-dev libxkbfile-dev x11-xkb-utils

@@ -114,6 +114,24 @@ QString CatalogueIndex::path(qsizetype i) const
     return text;
 }
 
+qsizetype CatalogueIndex::findRecord(QStringView text, qsizetype from) const
+{
+    // A record is kept as text exactly when the code page cannot hold it, so a text that encodes
+    // can only equal a record kept as bytes, and one that does not only a record kept as text.
+    QByteArray bytes;
+    const bool encoded = CodePage::tryEncode(text, bytes);
+    const auto length = std::uint32_t(text.size()); // one byte a character either way
+    for (std::size_t i = std::size_t(std::max<qsizetype>(from, 1)); i < m_entries.size(); ++i) {
+        const Entry &e = m_entries[i];
+        if (!e.used || e.recordLength != length || (e.chunk == kWide) == encoded)
+            continue;
+        if (encoded ? recordBytes(e) == QByteArrayView(bytes)
+                    : QStringView(m_wide.at(e.recordOffset)) == text)
+            return qsizetype(i);
+    }
+    return -1;
+}
+
 int CatalogueIndex::fileNumber(qsizetype i) const
 {
     return isEmptyEntry(i) ? 0 : m_entries[std::size_t(i)].file;

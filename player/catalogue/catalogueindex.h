@@ -44,6 +44,10 @@ public:
     // The same into a buffer the caller reuses (a pass over every record allocates nothing).
     void recordInto(qsizetype i, QString &out) const;
     int fileNumber(qsizetype i) const;
+    // The first non-empty entry from `from` on whose record is exactly text, or -1. The stored
+    // bytes are compared as they are, and a record of another length is passed over without
+    // being read, so a walk over a million entries costs little more than reading their sizes.
+    qsizetype findRecord(QStringView text, qsizetype from = 1) const;
 
     // Appends an entry; returns its number.
     qsizetype append(QStringView path, QStringView record, int file);

@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "codepage.h"
+#include "editingmessages.h"
 #include "tapekeys.h"
 #include "taperecord.h"
 
@@ -9,27 +10,14 @@
 #include <QSet>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace EditingMessages;
 
 namespace {
 
 const QString kQuranCategory = u"القرآن الكريم"_s;
 const QString kAdditionsName = u"additions.txt"_s;
-// Appended to the "cannot use these symbols" messages.
-const QString kSymbols = u" !  /  \\ :"_s;
-
 const QString kMsgNoLink = u"فضلا أدخل رابط الشريط"_s;
-const QString kMsgBadLink = u"رابط الملف الذي كتبته غير صالح"_s;
 const QString kMsgNoCategory = u"رجاء اختر صنفا من القائمة أو اكتب في حقل التصنيف اسما جديدا"_s;
-const QString kMsgSymbols = u"لا يمكن استخدام الرموز التالية"_s;
-const QString kMsgNoRiwaya = u"فضلا أدخل الرواية"_s;
-const QString kMsgNoSurah = u"فضلا اختر السورة من القائمة"_s;
-const QString kMsgNoReciter = u"فضلا أدخل اسم المقرئ"_s;
-const QString kMsgNoTitle = u"فضلا أدخل عنوان الدرس أو الخطبة"_s;
-const QString kMsgNoSheikh = u"فضلا أدخل اسم صاحب الشريط"_s;
-const QString kMsgTitleSymbols = u"لا يمكن استخدام الرموز التالية في عنوان الدرس"_s;
-const QString kMsgOwnerSymbols = u"لا يمكن استخدام الرموز التالية في كتابة اسم صاحب الشريط"_s;
-const QString kMsgNoName = u"فضلا أدخل اسم الشريط"_s;
-const QString kMsgNameSymbols = u"لا يمكن استخدام الرموز التالية في كتابة اسم الشريط"_s;
 const QString kMsgAdded =
     u"تم إضافة الشريط إلى القائمة... يمكنك إضافة شريط آخر أو العودة إلى النافذة الرئيسية"_s;
 const QString kMsgAddFailed = u"تعذر حفظ الشريط في ملف الإضافات، فلم يضف إلى القائمة"_s;
@@ -37,16 +25,6 @@ const QString kMsgModified = u"تم تعديل بيانات الشريط"_s;
 const QString kMsgModifyFailed = u"حدث خطأ عند محاولة تعديل بيانات الشريط"_s;
 const QString kMsgNotFound = u"لم يعثر على هذا الشريط في الفهرس، فلم يعدل شيء"_s;
 const QString kMsgBadLine = u"بيانات الشريط الجديدة لا تكون سطرا صالحا"_s;
-
-bool isBlank(QStringView text)
-{
-    return text.trimmed().isEmpty();
-}
-
-QString cannotUse(const QString &message)
-{
-    return message + kSymbols;
-}
 
 QString fileName(const Catalogue &catalogue, int file)
 {
@@ -63,17 +41,13 @@ QString unwritableMessage(const QString &name)
     return u"تعذر حفظ الملف "_s + name + u"، فلم يغير منه شيء"_s;
 }
 
-// A section or group as stored: "\" between levels becomes "/", and a blank text the default.
-QString levelsOrDefault(const QString &text, const QString &fallback)
-{
-    if (isBlank(text))
-        return fallback;
-    QString out = text;
-    out.replace(u'\\', u'/');
-    return out;
-}
-
 } // namespace
+
+bool EditingMessages::isStorableLink(QStringView text)
+{
+    const QStringView link = text.trimmed();
+    return IsValidLink(link) && !link.contains(u'!');
+}
 
 RecordKind kindOfCategory(QStringView category)
 {
@@ -164,7 +138,7 @@ QString CatalogueEditor::checkNewTape(const NewTape &t)
 {
     if (isBlank(t.link))
         return kMsgNoLink;
-    if (!IsValidLink(t.link))
+    if (!isStorableLink(t.link))
         return kMsgBadLink;
     if (isBlank(t.category))
         return kMsgNoCategory;
@@ -217,15 +191,17 @@ QString CatalogueEditor::composeRecord(const NewTape &t)
     case RecordKind::Quran:
         // The surah is written as its list entry: a typed name takes the number of the entry it
         // equals, not that of whatever entry happened to be selected.
+        // The riwaya is trimmed: two offered texts carry an outer space, which would otherwise
+        // file the same riwaya under two folders and two filter items.
         return t.category + bang + t.reciter + u'/' + surahEntry(surahNumber(t.surah)) + bang +
-               t.riwaya + bang + t.link;
+               t.riwaya.trimmed() + bang + t.link.trimmed();
     case RecordKind::Lessons:
         return t.category + bang + t.sheikh + u'/' + t.title + bang +
-               levelsOrDefault(t.section, u"التصنيف العام"_s) + bang + t.link;
+               levelsOrDefault(t.section, u"التصنيف العام"_s) + bang + t.link.trimmed();
     case RecordKind::Other: {
         const QString names = isBlank(t.owner) ? t.name : t.owner + u'/' + t.name;
         return t.category + bang + names + bang + levelsOrDefault(t.group, u"NONE"_s) + bang +
-               t.link;
+               t.link.trimmed();
     }
     }
     return {};
@@ -260,16 +236,7 @@ qsizetype CatalogueEditor::findRecord(QStringView tapeKey) const
     if (wanted.isEmpty())
         return -1;
 
-    const CatalogueIndex &index = m_catalogue.index();
-    QString record;
-    for (qsizetype i = 1; i < index.size(); ++i) {
-        if (index.isEmptyEntry(i))
-            continue;
-        index.recordInto(i, record);
-        if (record == wanted)
-            return i;
-    }
-    return -1;
+    return m_catalogue.index().findRecord(wanted);
 }
 
 EditResult CatalogueEditor::ModifyInFile(int file, const QString &oldLine, const QString &newLine)
@@ -319,18 +286,12 @@ EditResult CatalogueEditor::modify(QStringView tapeKey, const QString &newLine)
     // The file had every copy of the line replaced; its entries follow, in place, so that the
     // search (which follows changedEntries()) sees the new text.
     const QString path = m_catalogue.BuildPath(newLine);
-    QString record;
-    for (qsizetype i = entry; i < index.size(); ++i) {
-        if (index.isEmptyEntry(i) || index.fileNumber(i) != file)
-            continue;
-        if (i != entry) {
-            if (file < 0)
-                continue; // without a file only the edited entry changes
-            index.recordInto(i, record);
-            if (record != oldLine)
-                continue;
-        }
-        index.setEntry(i, path, newLine, file);
+    index.setEntry(entry, path, newLine, file);
+    if (file >= 0) { // without a file only the edited entry changes
+        for (qsizetype i = index.findRecord(oldLine, entry + 1); i >= 0;
+             i = index.findRecord(oldLine, i + 1))
+            if (index.fileNumber(i) == file)
+                index.setEntry(i, path, newLine, file);
     }
     return result;
 }

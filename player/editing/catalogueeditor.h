@@ -64,6 +64,8 @@ class CatalogueEditor
 public:
     explicit CatalogueEditor(Catalogue &catalogue);
 
+    Catalogue &catalogue() const { return m_catalogue; }
+
     // The user's own records: "additions.txt" in the DB folder.
     QString additionsFile() const;
 

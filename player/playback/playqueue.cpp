@@ -105,6 +105,25 @@ void PlayQueue::positionChanged(qint64 position, qint64 length)
     Q_EMIT changed();
 }
 
+void PlayQueue::remove(const QString &entryKey)
+{
+    if (!contains(entryKey))
+        return;
+    removeEntry(entryKey);
+    if (m_nextKey == entryKey) // decided before the removal: must not start now
+        m_nextKey.clear();
+    Q_EMIT changed();
+}
+
+void PlayQueue::clear()
+{
+    if (m_entries.isEmpty())
+        return;
+    m_entries.clear();
+    m_nextKey.clear();
+    Q_EMIT changed();
+}
+
 void PlayQueue::PlayNextInPlayList()
 {
     if (m_entries.isEmpty())

@@ -53,6 +53,9 @@ public:
     void Add2Playlist(const QStringList &tapeKeys);
     // Plays the first entry, dropping the one playing.
     void PlayNextInPlayList();
+    // Takes one entry, or every entry, out of the queue; a tape playing plays on.
+    void remove(const QString &entryKey);
+    void clear();
     // Moves an entry to the top, one up or one down. Entries unknown are left alone.
     void MoveNodeUp(const QString &entryKey, MoveDirection direction);
     // Positions 1..n after moving the entry at k (1-based); element 0 is unused. Positions outside

@@ -1,6 +1,9 @@
 #include "mainframe.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <clocale>
 
@@ -15,6 +18,11 @@ int StartUp(int argc, char **argv)
     QApplication::setApplicationName(u"Marvoli"_s);
     QApplication::setDesktopFileName(u"marvoli"_s);
     QApplication::setLayoutDirection(Qt::RightToLeft);
+    // Qt's own texts (the buttons of message boxes, the boxes' context menus) in Arabic too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Arabic), u"qtbase"_s, u"_"_s,
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     // The audio library reads numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
 

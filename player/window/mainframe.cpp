@@ -4,6 +4,7 @@
 #include "audioplayer.h"
 #include "catalogue.h"
 #include "cataloguetree.h"
+#include "editingactions.h"
 #include "favourites.h"
 #include "general.h"
 #include "mainlayout.h"
@@ -61,9 +62,8 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     // Popup items whose features come later stay disabled until then.
     const MenuForm::TreeItems &p = m_menus->popup();
     const MenuForm::TrayItems &t = m_menus->tray();
-    for (QAction *item : {p.mnuDMP3, p.mnuDRM, p.mnuSaveMP3, p.mnuSaveRM, p.mnumodify, p.mnudelete,
-                          p.mnuAddNew2Dir, p.mnuDelDir, t.mnuCopyLinkMP3Tray, t.mnuCopyLinkRMTray,
-                          t.mnuSaveMP3Tray, t.mnuSaveRMTray})
+    for (QAction *item : {p.mnuDMP3, p.mnuDRM, p.mnuSaveMP3, p.mnuSaveRM, t.mnuCopyLinkMP3Tray,
+                          t.mnuCopyLinkRMTray, t.mnuSaveMP3Tray, t.mnuSaveRMTray})
         m_menus->setAvailable(item, false);
 
     m_keyedTree = new KeyedTree(TreeView1, this);
@@ -78,6 +78,8 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     m_search =
         new SearchController(*m_layout->searchBar(), m_catalogue->index(), *m_keyedTree, this);
     m_placement = new WindowPlacement(this);
+    m_editing = new EditingActions(*m_catalogue, *m_catalogueTree, *m_queue, this,
+                                   [this] { return m_popup->sourceKey(); });
     connectParts();
     connectMenus();
 
@@ -150,6 +152,12 @@ void MainFrame::connectMenus()
     connect(p.mnuCollapseall, &QAction::triggered, this, &MainFrame::mnuCollapseall_Click);
     connect(p.mnucollapsenode, &QAction::triggered, this, &MainFrame::mnucollapsenode_Click);
     connect(p.mnuAdd2Fav, &QAction::triggered, this, &MainFrame::mnuAdd2Fav_Click);
+    m.AddNewFile->setEnabled(true);
+    connect(m.AddNewFile, &QAction::triggered, m_editing, &EditingActions::ShowAddForm);
+    connect(p.mnuAddNew2Dir, &QAction::triggered, m_editing, &EditingActions::mnuAddNew2Dir_Click);
+    connect(p.mnumodify, &QAction::triggered, m_editing, &EditingActions::ShowModifForm);
+    connect(p.mnudelete, &QAction::triggered, m_editing, &EditingActions::mnudelete_Click);
+    connect(p.mnuDelDir, &QAction::triggered, m_editing, &EditingActions::mnuDelDir_Click);
     connect(p.mnuAdd2Playlist, &QAction::triggered, this, &MainFrame::mnuAdd2Playlist_Click);
     connect(p.mnuPlayNext, &QAction::triggered, m_queue, &PlayQueue::PlayNextInPlayList);
     connect(p.mnuMoveup, &QAction::triggered, this,
@@ -170,7 +178,7 @@ void MainFrame::connectMenus()
 
 void MainFrame::Form_Load()
 {
-    SetMenuColor(Qt::white, true);
+    m_mainMenus->SetMenuColor(Qt::white, true);
     m_mainMenus->items().SaveMP3->setEnabled(false);
     m_mainMenus->items().SaveRM->setEnabled(false);
     m_playback->setCurrentTitle(kBasmala);
@@ -196,22 +204,6 @@ void MainFrame::BuildTree()
     m_catalogueTree->BuildRootNodes();
     for (KeyedTree::Node root : m_keyedTree->roots())
         m_keyedTree->setSorted(root, true);
-}
-
-void MainFrame::SetMenuColor(const QColor &colour, bool all)
-{
-    const auto paint = [&colour](QWidget *w) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Window, colour);
-        p.setColor(QPalette::Base, colour);
-        w->setPalette(p);
-        w->setAutoFillBackground(true);
-    };
-    paint(menuBar());
-    if (all)
-        for (QMenu *menu : menuBar()->findChildren<QMenu *>())
-            paint(menu);
-    menuBar()->update();
 }
 
 // ---- settings -------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 class AudioPlayer;
 class Catalogue;
 class CatalogueTree;
+class EditingActions;
 class Favourites;
 class MainMenus;
 class MprisService;
@@ -59,6 +60,7 @@ public:
     KeyedTree &tree() { return *m_keyedTree; }
     TitleBox &titleBox() { return *LTitle; }
     SearchController &search() { return *m_search; }
+    EditingActions &editing() { return *m_editing; }
     MprisService *mprisService() const { return m_mpris; }
 
     // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
@@ -104,7 +106,6 @@ private:
     void Form_Load();
     void LoadSettings();
     bool SaveSettings(int windowState);
-    void SetMenuColor(const QColor &colour, bool all);
     void BuildTree();
     void Form_Resize();
     void showTitle(const QString &title);
@@ -132,6 +133,7 @@ private:
 
     TreePopup *m_popup = nullptr;
     SearchController *m_search = nullptr;
+    EditingActions *m_editing = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;

@@ -38,6 +38,7 @@ QMenu *addMenu(QWidget *bar, const QString &name, const QString &text)
 
 MainMenus::MainMenus(QMenuBar *bar, QObject *parent)
     : QObject(parent)
+    , m_bar(bar)
 {
     Items &m = m_items;
     bar->setObjectName(u"MenuBar"_s);
@@ -152,4 +153,20 @@ void MainMenus::CheckRiwayaMenu(const QString &filter)
         return;
     for (QAction *item : std::as_const(m_items.Riwaya))
         item->setChecked(filter.contains(u'@' + item->text()));
+}
+
+void MainMenus::SetMenuColor(const QColor &colour, bool all)
+{
+    const auto paint = [&colour](QWidget *w) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, colour);
+        p.setColor(QPalette::Base, colour);
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    };
+    paint(m_bar);
+    if (all)
+        for (QMenu *menu : m_bar->findChildren<QMenu *>())
+            paint(menu);
+    m_bar->update();
 }

@@ -6,6 +6,7 @@
 
 class QAction;
 class QMenu;
+class QColor;
 class QMenuBar;
 
 // The main window's menu bar: "الرئيسية", "المحفوظات", "أدوات" and "حول البرنامج". Item arrays are
@@ -38,6 +39,8 @@ public:
     void addRiwaya(qsizetype n, const QString &riwaya);
     // Ticks the items the filter names.
     void CheckRiwayaMenu(const QString &filter);
+    // Paints the menu bar, and with all its menus too, in a colour.
+    void SetMenuColor(const QColor &colour, bool all);
 
 Q_SIGNALS:
     void formatChosen(int index);
@@ -50,5 +53,6 @@ private:
     QAction *addArrayItem(QMenu *menu, QList<QAction *> &array, const QString &name,
                           const QString &text, void (MainMenus::*signal)(int));
 
+    QMenuBar *m_bar;
     Items m_items{};
 };

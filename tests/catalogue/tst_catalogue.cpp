@@ -203,6 +203,15 @@ private Q_SLOTS:
         c.Add2Tree(wide, 0);
         QCOMPARE(index.record(3), wide);
         QCOMPARE(index.path(3), u"A/\u0416/y"_s);
+
+        // Found by their exact text, whichever way they are kept; cleared entries are passed.
+        c.Add2Tree(u"A!x/w!none!1.mp3", 0);
+        QCOMPARE(index.findRecord(u"A!x/w!none!1.mp3"), 1);
+        QCOMPARE(index.findRecord(u"A!x/w!none!1.mp3", 2), 4);
+        QCOMPARE(index.findRecord(wide), 3);
+        QCOMPARE(index.findRecord(u"B!z!none!2.mp3"), -1);
+        QCOMPARE(index.findRecord(u"A!x/w!none!1.mp"), -1);
+        QCOMPARE(index.findRecord(u"A!x/w!none!1.mp4"), -1);
     }
 
     void findsEntriesByFolderKey()

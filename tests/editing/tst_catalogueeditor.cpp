@@ -145,6 +145,10 @@ private Q_SLOTS:
         QTest::newRow("quran 006 typed with spaces")
             << quranTape(u" الأنعام "_s) << q + u"006 سورة الأنعام"_s + warsh;
         QTest::newRow("quran 114") << quranTape(u"الناس"_s) << q + u"114 سورة الناس"_s + warsh;
+        NewTape hafs = quranTape(u"الفاتحة"_s);
+        hafs.riwaya = RiwayaNames().constFirst(); // offered with a leading space
+        QTest::newRow("offered riwaya stored trimmed")
+            << hafs << q + u"001 سورة الفاتحة!رواية حفص عن عاصم!http://h/q.mp3"_s;
         QTest::newRow("lesson, backslash levels")
             << lessonTape(u"عقيدة\\الأسماء والصفات"_s)
             << kLessons + u"!الشيخ/الصبر!عقيدة/الأسماء والصفات!http://h/d.rm"_s;
@@ -152,6 +156,10 @@ private Q_SLOTS:
             << lessonTape(u"  "_s) << kLessons + u"!الشيخ/الصبر!التصنيف العام!http://h/d.rm"_s;
         QTest::newRow("other with owner")
             << otherTape(u"فلان"_s, u"أ\\ب"_s) << u"أناشيد!فلان/الشريط!أ/ب!http://h/n.MP3"_s;
+        NewTape spaced = otherTape(u""_s, u""_s);
+        spaced.link = u" http://h/n.MP3  "_s;
+        QTest::newRow("link with spaces around")
+            << spaced << u"أناشيد!الشريط!NONE!http://h/n.MP3"_s;
         QTest::newRow("other, blank owner and group")
             << otherTape(u" "_s, u""_s) << u"أناشيد!الشريط!NONE!http://h/n.MP3"_s;
     }
@@ -215,6 +223,9 @@ private Q_SLOTS:
         QTest::newRow("blank link first") << t << u"فضلا أدخل رابط الشريط"_s;
         t.link = u"http://h/q.wav"_s;
         QTest::newRow("bad link") << t << u"رابط الملف الذي كتبته غير صالح"_s;
+        t.link = u"http://h/a!b.mp3"_s;
+        QTest::newRow("link that would split the record")
+            << t << u"رابط الملف الذي كتبته غير صالح"_s;
         t = quranTape(u"يس"_s);
         t.category = u"ق!x"_s;
         QTest::newRow("bang in category") << t << symbols;

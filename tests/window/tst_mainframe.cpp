@@ -113,8 +113,8 @@ private Q_SLOTS:
         AppFolder app;
         MainFrame w(app.path());
         QCOMPARE(w.windowTitle(), u" Marvoli"_s);
-        for (const QString &name : {u"AddNewFile"_s, u"SaveMP3"_s, u"SaveRM"_s, u"mUpdate"_s,
-                                    u"IntOptions"_s, u"about"_s})
+        for (const QString &name :
+             {u"SaveMP3"_s, u"SaveRM"_s, u"mUpdate"_s, u"IntOptions"_s, u"about"_s})
             QVERIFY2(!action(w, name)->isEnabled(), qPrintable(name));
         QCOMPARE(action(w, u"Riwaya_2"_s)->text(), kWarsh); // one item per riwaya met
         QCOMPARE(w.tree().widget()->layoutDirection(), Qt::RightToLeft);

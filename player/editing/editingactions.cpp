@@ -1,0 +1,211 @@
+#include "editingactions.h"
+
+#include "catalogue.h"
+#include "catalogueeditor.h"
+#include "cataloguetree.h"
+#include "editingui.h"
+#include "inputform.h"
+#include "modifyform.h"
+#include "playqueue.h"
+#include "tapekeys.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The text of a search's results folder begins so; its key is the text searched for.
+const QString kResultsText = u"نتائج البحث عن:"_s;
+
+struct BusyPointer
+{
+    BusyPointer() { QApplication::setOverrideCursor(Qt::BusyCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+};
+
+QStringList knownValues(const KnownList &list)
+{
+    return list.items().mid(1); // entry 0 is the empty one
+}
+
+} // namespace
+
+EditingActions::EditingActions(Catalogue &catalogue, CatalogueTree &tree, PlayQueue &queue,
+                               QWidget *window, std::function<QString()> sourceKey)
+    : QObject(window)
+    , m_catalogue(catalogue)
+    , m_tree(tree)
+    , m_queue(queue)
+    , m_window(window)
+    , m_sourceKey(std::move(sourceKey))
+    , m_editor(std::make_unique<CatalogueEditor>(catalogue))
+{}
+
+EditingActions::~EditingActions() = default;
+
+InputForm *EditingActions::inputForm() const
+{
+    return m_inputForm;
+}
+
+// ---- adding ---------------------------------------------------------------------------------
+
+void EditingActions::ShowAddForm()
+{
+    if (!m_inputForm) {
+        m_inputForm = new InputForm(*m_editor, m_window);
+        connect(m_inputForm, &InputForm::tapeAdded, this,
+                [this](const QString &, const QString &category) { refreshCategory(category); });
+    }
+    const TreePaths &paths = m_catalogue.paths();
+    m_inputForm->setKnownValues(knownValues(paths.CategoryList), knownValues(paths.ReciterList),
+                                knownValues(paths.OwnerList), knownValues(paths.SectionList));
+    m_inputForm->show();
+    m_inputForm->raise();
+    m_inputForm->activateWindow();
+}
+
+void EditingActions::mnuAddNew2Dir_Click()
+{
+    ShowAddForm();
+    // The tape probably belongs where the user clicked: propose that folder's category.
+    const QString key = m_sourceKey();
+    if (key.isEmpty() || key.contains(TapeKeys::queueCategory()) ||
+        TapeKeys::isSearchResultKey(key))
+        return;
+    const QString category =
+        TapeKeys::isTapeKey(key) ? TapeKeys::categoryOf(key) : key.section(u'/', 0, 0);
+    if (m_catalogue.paths().CategoryList.contains(category))
+        m_inputForm->setCategory(category);
+}
+
+void EditingActions::refreshCategory(const QString &category)
+{
+    // The category's folder is emptied (or made), to be filled from the index, new tape
+    // included, when it is next opened.
+    const QString name = category.trimmed();
+    const QString key = name + u'/';
+    const bool existed = m_tree.NodeExists(key);
+    m_tree.resetFolder(key, name);
+    if (!existed)
+        m_tree.tree().setSorted(m_tree.tree().item(key), true);
+}
+
+// ---- modifying ------------------------------------------------------------------------------
+
+void EditingActions::ShowModifForm()
+{
+    const QString key = m_sourceKey();
+    if (CatalogueTree::NodeKind(m_tree.tree().item(key)) != KeyedTree::Kind::Tape)
+        return;
+    auto *form = new Modify(*m_editor, m_window);
+    if (!form->load(key)) {
+        delete form;
+        showEditMessage(m_window,
+                        u"لم يعثر على بيانات هذا الشريط في الفهرس، فلعله عدل أو حذف. "
+                        u"لم يغير شيء."_s,
+                        QMessageBox::Warning);
+        return;
+    }
+    connect(form, &Modify::recordModified, this, [this] {
+        // The record may now belong to another folder, or another category.
+        m_tree.rebuild();
+        for (KeyedTree::Node root : m_tree.tree().roots())
+            m_tree.tree().setSorted(root, true);
+        Q_EMIT treeRebuilt();
+    });
+    form->open();
+}
+
+// ---- deleting -------------------------------------------------------------------------------
+
+bool EditingActions::confirm(const QString &question, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Yes | QMessageBox::No,
+                    m_window);
+    box.setObjectName(u"deleteQuestion"_s);
+    box.setLayoutDirection(Qt::RightToLeft);
+    box.setDefaultButton(QMessageBox::No); // nothing is deleted by a stray Return
+    return box.exec() == QMessageBox::Yes;
+}
+
+void EditingActions::mnudelete_Click()
+{
+    if (confirm(u"هل أنت متأكد من حذف هذا الشريط؟"_s, u"حذف شريط"_s))
+        DeleteSourceNode();
+}
+
+void EditingActions::mnuDelDir_Click()
+{
+    if (confirm(u"هل أنت متأكد من حذف هذا الدليل؟"_s, u"حذف مجموعة أشرطة"_s))
+        DeleteSourceNode();
+}
+
+void EditingActions::DeleteSourceNode()
+{
+    const QString key = m_sourceKey();
+    KeyedTree::Node node = m_tree.tree().item(key);
+    switch (CatalogueTree::NodeKind(node)) {
+    case KeyedTree::Kind::Tape:
+        deleteTapeNode(node, key);
+        break;
+    case KeyedTree::Kind::Folder:
+        deleteFolderNode(node, key);
+        break;
+    case KeyedTree::Kind::None:
+        break;
+    }
+}
+
+void EditingActions::deleteTapeNode(KeyedTree::Node node, const QString &key)
+{
+    KeyedTree &tree = m_tree.tree();
+    if (TapeKeys::isQueueEntryKey(key)) {
+        m_queue.remove(key); // the queue's branch follows the queue
+        tree.remove(key);
+        return;
+    }
+    if (!TapeKeys::isSearchResultKey(key)) {
+        EditResult result;
+        {
+            BusyPointer busy;
+            result = m_editor->deleteTape(key);
+        }
+        if (!result.ok) {
+            // The record is still in its file and in the index: so the tape stays in the tree.
+            showEditMessage(m_window, result.message, QMessageBox::Warning);
+            return;
+        }
+    }
+    const QString parentKey = KeyedTree::key(KeyedTree::parent(node));
+    tree.remove(node);
+    // A folder left empty goes with its last tape (one level only).
+    if (KeyedTree::Node parent = tree.item(parentKey); parent && KeyedTree::children(parent) == 0)
+        tree.remove(parent);
+}
+
+void EditingActions::deleteFolderNode(KeyedTree::Node node, const QString &key)
+{
+    KeyedTree &tree = m_tree.tree();
+    if (key.contains(TapeKeys::queueCategory())) {
+        m_queue.clear();
+        tree.remove(key);
+        return;
+    }
+    if (!KeyedTree::text(node).contains(kResultsText)) {
+        EditResult result;
+        {
+            BusyPointer busy;
+            result = m_editor->deleteFolder(key);
+        }
+        if (!result.ok) {
+            // Some files kept their records: the folder shows what the index still holds.
+            m_tree.resetFolder(key, KeyedTree::text(node));
+            showEditMessage(m_window, result.message, QMessageBox::Warning);
+            return;
+        }
+    }
+    tree.remove(node);
+}

@@ -1,0 +1,288 @@
+#include "catalogue.h"
+#include "catalogueeditor.h"
+#include "codepage.h"
+#include "editingactions.h"
+#include "inputform.h"
+#include "keyedtree.h"
+#include "mainframe.h"
+#include "modifyform.h"
+#include "playqueue.h"
+#include "searchbar.h"
+#include "searchcontroller.h"
+#include "tapekeys.h"
+#include "windowdriver.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <sys/stat.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString kQuran = u"القرآن الكريم"_s;
+const QString kLessons = u"الدروس والخطب"_s;
+const QString kWarsh = u"رواية ورش عن نافع"_s;
+
+QString quran(int n, const QString &surah)
+{
+    return kQuran + u"!R/%1 سورة "_s.arg(n, 3, 10, QChar(u'0')) + surah + u"!"_s + kWarsh +
+           u"!http://h/%1.mp3"_s.arg(n);
+}
+const QString kLesson = kLessons + u"!ش/درس الصلاة!فقه!http://h/l.mp3"_s;
+const QString kOnly = u"أناشيد!ن/نشيد وحيد!NONE!http://h/n.mp3"_s;
+
+// Types Arabic text as a keyboard does, one key press and release per letter.
+void typeArabic(QWidget *box, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+        QApplication::sendEvent(box, &release);
+    }
+}
+
+QByteArray fileOf(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += CodePage::encode(line) + "\r\n";
+    return bytes;
+}
+} // namespace
+
+// The editing windows and the popup's delete items, driven through the main window.
+class TestEditWindow : public QObject
+{
+    Q_OBJECT
+
+    WindowDriver m_driver;
+
+    MainFrame &open()
+    {
+        return m_driver.open({quran(1, u"الفاتحة"_s), quran(2, u"البقرة"_s), kLesson, kOnly});
+    }
+    QByteArray catalogueFile() { return WindowDriver::readBytes(m_driver.appPath(u"DB/a.txt"_s)); }
+    KeyedTree &tree() { return m_driver.window().tree(); }
+
+    // The message the editing windows showed last, closed; empty when none is open.
+    static QString takeMessage()
+    {
+        QString text;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            for (auto *box : w->findChildren<QMessageBox *>(u"editMessage"_s))
+                if (box->isVisible()) {
+                    text = box->text();
+                    box->close();
+                }
+        QCoreApplication::processEvents();
+        return text;
+    }
+    // Answers the next delete question.
+    static void answer(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, qApp, [button] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(button)->click();
+        });
+    }
+    template<typename T>
+    T *in(QWidget *window, const QString &name)
+    {
+        T *w = window->findChild<T *>(name);
+        if (!w)
+            qWarning("no %s", qPrintable(name));
+        return w;
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<QMessageBox *>(w) || qobject_cast<Modify *>(w))
+                w->close();
+        m_driver.close();
+    }
+
+    void addQuranTapeThroughTheWindow()
+    {
+        open();
+        QVERIFY(m_driver.showTape(quran(1, u"الفاتحة"_s)));
+        m_driver.action(u"AddNewFile"_s)->trigger();
+        InputForm *form = m_driver.window().editing().inputForm();
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(in<QComboBox>(form, u"Combo1"_s)->currentText(), kQuran);
+        QVERIFY(in<QWidget>(form, u"Frame_0"_s)->isVisible());
+
+        // A surah is completed as it is typed, the rest selected to be typed over.
+        auto *surah = in<QComboBox>(form, u"Combo3"_s);
+        surah->lineEdit()->clear();
+        typeArabic(surah->lineEdit(), u"الب"_s);
+        QCOMPARE(surah->currentText(), u"البقرة"_s);
+        QCOMPARE(surah->lineEdit()->selectedText(), u"قرة"_s);
+        QTest::keyClick(surah->lineEdit(), Qt::Key_Backspace);
+        QCOMPARE(surah->currentText(), u"الب"_s);
+        surah->setEditText(u"الأنعام"_s);
+
+        in<QComboBox>(form, u"Combo4"_s)->setEditText(u"R"_s);
+        in<QComboBox>(form, u"Combo2"_s)->setEditText(kWarsh);
+        QPushButton *add = in<QPushButton>(form, u"cmdbutton_0"_s);
+        add->click();
+        QCOMPARE(takeMessage(), u"فضلا أدخل رابط الشريط"_s);
+        QVERIFY(!QFile::exists(m_driver.appPath(u"DB/additions.txt"_s)));
+
+        in<QLineEdit>(form, u"Text5"_s)->setText(u"http://h/6.mp3"_s);
+        add->click();
+        QVERIFY(takeMessage().startsWith(u"تم إضافة الشريط إلى القائمة"_s));
+        const QString line = quran(6, u"الأنعام"_s);
+        QCOMPARE(WindowDriver::readBytes(m_driver.appPath(u"DB/additions.txt"_s)), fileOf({line}));
+
+        // The category was closed and emptied; opened again, it lists the new tape.
+        KeyedTree::Node root = tree().item(kQuran + u'/');
+        QVERIFY(root && !KeyedTree::isExpanded(root));
+        QVERIFY(m_driver.showTape(line));
+
+        // A category of its own gets a root at once, and the window stays open for the next.
+        in<QComboBox>(form, u"Combo1"_s)->setEditText(u"محاضرات"_s);
+        QVERIFY(in<QWidget>(form, u"Frame_2"_s)->isVisible());
+        in<QLineEdit>(form, u"Text2"_s)->setText(u"محاضرة"_s);
+        add->click();
+        QVERIFY(takeMessage().startsWith(u"تم إضافة"_s));
+        QVERIFY(tree().item(u"محاضرات/"_s));
+        QVERIFY(m_driver.showTape(u"محاضرات!محاضرة!NONE!http://h/6.mp3"_s));
+        QVERIFY(form->isVisible());
+
+        // Offered the next time: the new category among the known ones.
+        in<QPushButton>(form, u"cmdbutton_1"_s)->click();
+        QTRY_VERIFY(!m_driver.window().editing().inputForm());
+        m_driver.action(u"AddNewFile"_s)->trigger();
+        QVERIFY(in<QComboBox>(m_driver.window().editing().inputForm(), u"Combo1"_s)
+                    ->findText(u"محاضرات"_s) >= 0);
+    }
+
+    void modifyThroughTheWindow()
+    {
+        open();
+        const QByteArray before = catalogueFile();
+        KeyedTree::Node tape = m_driver.showTape(quran(2, u"البقرة"_s));
+        m_driver.choose(tape, u"mnumodify"_s);
+        auto *form = qobject_cast<Modify *>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        QCOMPARE(in<QComboBox>(form, u"Combo3"_s)->currentText(), u"002 سورة البقرة"_s);
+        QCOMPARE(in<QLineEdit>(form, u"Text1_2"_s)->text(), u"R"_s);
+        QCOMPARE(in<QLabel>(form, u"label_9"_s)->text(), u"a.txt"_s);
+        QPushButton *save = in<QPushButton>(form, u"cmdmodify"_s);
+        QVERIFY(!save->isEnabled());
+
+        // A second RM link; then, in the same opening, the reciter.
+        QLineEdit *rm = in<QLineEdit>(form, u"Text1_5"_s);
+        QTest::keyClicks(rm, u"http://h/2.rm"_s);
+        QVERIFY(save->isEnabled());
+        save->click();
+        QCOMPARE(takeMessage(), u"تم تعديل بيانات الشريط"_s);
+        const QString first = quran(2, u"البقرة"_s) + u"!http://h/2.rm"_s;
+        QCOMPARE(catalogueFile(), fileOf({quran(1, u"الفاتحة"_s), first, kLesson, kOnly}));
+
+        QLineEdit *reciter = in<QLineEdit>(form, u"Text1_2"_s);
+        reciter->setText(u"S"_s);
+        Q_EMIT reciter->textEdited(reciter->text());
+        save->click();
+        QCOMPARE(takeMessage(), u"تم تعديل بيانات الشريط"_s);
+        QString second = first;
+        second.replace(u"!R/"_s, u"!S/"_s);
+        QCOMPARE(catalogueFile(), fileOf({quran(1, u"الفاتحة"_s), second, kLesson, kOnly}));
+        QVERIFY(before != catalogueFile());
+
+        // The tree was built anew: the tape is found under its new reciter.
+        form->close();
+        QVERIFY(m_driver.showTape(second));
+        QVERIFY(!tree().item(TapeKeys::tapeKey(quran(2, u"البقرة"_s))));
+    }
+
+    void modifyRefusesARecordGoneMeanwhile()
+    {
+        open();
+        KeyedTree::Node tape = m_driver.showTape(kLesson);
+        // Another way in removed it from the index (and its file) after the tree showed it.
+        QVERIFY(m_driver.window().editing().editor().deleteTape(TapeKeys::tapeKey(kLesson)).ok);
+        m_driver.choose(tape, u"mnumodify"_s);
+        QVERIFY(!qobject_cast<Modify *>(QApplication::activeModalWidget()));
+        QVERIFY(takeMessage().startsWith(u"لم يعثر على بيانات هذا الشريط"_s));
+    }
+
+    void deleteTapesAndFolders()
+    {
+        open();
+        const QByteArray original = catalogueFile();
+
+        // No keeps everything.
+        KeyedTree::Node only = m_driver.showTape(kOnly);
+        answer(QMessageBox::No);
+        m_driver.choose(only, u"mnudelete"_s);
+        QCOMPARE(catalogueFile(), original);
+        QVERIFY(tree().item(TapeKeys::tapeKey(kOnly)));
+
+        // The only tape of its folder takes the folder with it.
+        const QString folderKey = KeyedTree::key(KeyedTree::parent(only));
+        answer(QMessageBox::Yes);
+        m_driver.choose(only, u"mnudelete"_s);
+        QVERIFY(!tree().item(TapeKeys::tapeKey(kOnly)));
+        QVERIFY(!tree().item(folderKey));
+        QCOMPARE(catalogueFile(), fileOf({quran(1, u"الفاتحة"_s), quran(2, u"البقرة"_s), kLesson}));
+
+        // A queued tape: the entry leaves the queue, the record stays.
+        PlayQueue &queue = m_driver.window().queue();
+        const QString entry = PlayQueue::entryKey(TapeKeys::tapeKey(kLesson));
+        queue.Add2Playlist({TapeKeys::tapeKey(kLesson), TapeKeys::tapeKey(quran(1, u"الفاتحة"_s))});
+        QVERIFY(queue.contains(entry));
+        answer(QMessageBox::Yes);
+        m_driver.choose(tree().item(entry), u"mnudelete"_s);
+        QVERIFY(!queue.contains(entry));
+        QVERIFY(!tree().item(entry));
+        // The queue's folder: the queue is emptied, no record leaves its file.
+        answer(QMessageBox::Yes);
+        m_driver.choose(tree().item(TapeKeys::queueCategory()), u"mnuDelDir"_s);
+        QCOMPARE(queue.entryCount(), 0);
+        QVERIFY(!tree().item(TapeKeys::queueCategory()));
+        QCOMPARE(catalogueFile(), fileOf({quran(1, u"الفاتحة"_s), quran(2, u"البقرة"_s), kLesson}));
+
+        // A category's root takes every record of the category.
+        KeyedTree::Node quranRoot = tree().item(kQuran + u'/');
+        answer(QMessageBox::Yes);
+        m_driver.choose(quranRoot, u"mnuDelDir"_s);
+        QVERIFY(!tree().item(kQuran + u'/'));
+        QCOMPARE(catalogueFile(), fileOf({kLesson}));
+    }
+
+    void deleteLeavesTheTapeWhenItsFileCannotBeRewritten()
+    {
+        open();
+        KeyedTree::Node tape = m_driver.showTape(kLesson);
+        // Something not a regular file now stands in the catalogue file's place.
+        const QString path = m_driver.appPath(u"DB/a.txt"_s);
+        const QByteArray before = catalogueFile();
+        QVERIFY(QFile::remove(path));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        answer(QMessageBox::Yes);
+        m_driver.choose(tape, u"mnudelete"_s);
+        QVERIFY(takeMessage().contains(u"a.txt"_s));
+        QVERIFY(tree().item(TapeKeys::tapeKey(kLesson)));
+        QVERIFY(m_driver.window().editing().editor().findRecord(TapeKeys::tapeKey(kLesson)) > 0);
+        QFile::remove(path);
+        WindowDriver::writeBytes(path, before);
+    }
+};
+
+QTEST_MAIN(TestEditWindow)
+#include "tst_editwindow.moc"
