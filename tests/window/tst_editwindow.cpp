@@ -265,6 +265,38 @@ private Q_SLOTS:
         QCOMPARE(catalogueFile(), fileOf({kLesson}));
     }
 
+    void searchesFollowEdits()
+    {
+        MainFrame &w = open();
+        CatalogueEditor &editor = w.editing().editor();
+        m_driver.action(u"mnusearch"_s)->trigger();
+        auto *box = w.findChild<QLineEdit *>(u"TSearch"_s);
+        const auto search = [&](const QString &text) {
+            box->setText(text);
+            QTest::keyClick(box, Qt::Key_Return);
+            return m_driver.childTexts(w.tree().item(text));
+        };
+        QCOMPARE(search(u"نشيد"_s), QStringList{u"ن - نشيد وحيد"_s});
+
+        NewTape tape;
+        tape.category = u"أناشيد"_s;
+        tape.name = u"نشيد جديد"_s;
+        tape.link = u"http://h/j.mp3"_s;
+        QString added;
+        QVERIFY(editor.add(tape, &added).ok);
+        QCOMPARE(search(u"جديد"_s), QStringList{u"نشيد جديد"_s});
+
+        QVERIFY(editor.modify(TapeKeys::tapeKey(added), u"أناشيد!نشيد آخر!NONE!http://h/j.mp3"_s)
+                    .ok);
+        QCOMPARE(search(u"آخر"_s), QStringList{u"نشيد آخر"_s});
+        search(u"جديد"_s); // the old name is found no more
+        QTRY_VERIFY(w.findChild<QMessageBox *>(u"noResults"_s));
+
+        QVERIFY(editor.deleteTape(TapeKeys::tapeKey(kOnly)).ok);
+        w.tree().remove(u"نشيد"_s); // the earlier results
+        QCOMPARE(search(u"نشيد"_s), QStringList{u"نشيد آخر"_s});
+    }
+
     void deleteLeavesTheTapeWhenItsFileCannotBeRewritten()
     {
         open();
