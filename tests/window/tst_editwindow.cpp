@@ -265,6 +265,23 @@ private Q_SLOTS:
         QCOMPARE(catalogueFile(), fileOf({kLesson}));
     }
 
+    void deleteAFavourite()
+    {
+        open();
+        const QByteArray original = catalogueFile();
+        m_driver.choose(m_driver.showTape(kLesson), u"mnuAdd2Fav"_s);
+        const QString favourite =
+            TapeKeys::tapeKey(TapeKeys::FavouriteRecord(TapeKeys::tapeKey(kLesson)));
+        KeyedTree::Node node = m_driver.showTape(favourite.mid(5));
+        QVERIFY(node);
+        answer(QMessageBox::Yes);
+        m_driver.choose(node, u"mnudelete"_s);
+        // Gone from the favourites file; the tape's own record stays where it was.
+        QCOMPARE(WindowDriver::readBytes(m_driver.appPath(u"DB/favorites.txt"_s)), QByteArray());
+        QCOMPARE(catalogueFile(), original);
+        QVERIFY(m_driver.showTape(kLesson));
+    }
+
     void searchesFollowEdits()
     {
         MainFrame &w = open();
