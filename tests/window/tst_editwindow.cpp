@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <sys/stat.h>
 
@@ -60,6 +62,16 @@ QByteArray fileOf(const QStringList &lines)
     return bytes;
 }
 } // namespace
+
+// Stands in for the desktop's text editor: remembers what it was asked to open.
+class EditorStandIn : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl &url) { opened.append(url); }
+};
 
 // The editing windows and the popup's delete items, driven through the main window.
 class TestEditWindow : public QObject
@@ -163,6 +175,14 @@ private Q_SLOTS:
         QVERIFY(m_driver.showTape(u"محاضرات!محاضرة!NONE!http://h/6.mp3"_s));
         QVERIFY(form->isVisible());
 
+        // "ملف الإضافات" hands the file to the desktop's editor.
+        EditorStandIn editor;
+        QDesktopServices::setUrlHandler(u"file"_s, &editor, "open");
+        in<QPushButton>(form, u"Command1"_s)->click();
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+        QCOMPARE(editor.opened,
+                 QList<QUrl>{QUrl::fromLocalFile(m_driver.appPath(u"DB/additions.txt"_s))});
+
         // Offered the next time: the new category among the known ones.
         in<QPushButton>(form, u"cmdbutton_1"_s)->click();
         QTRY_VERIFY(!m_driver.window().editing().inputForm());
@@ -182,6 +202,11 @@ private Q_SLOTS:
         QCOMPARE(in<QComboBox>(form, u"Combo3"_s)->currentText(), u"002 سورة البقرة"_s);
         QCOMPARE(in<QLineEdit>(form, u"Text1_2"_s)->text(), u"R"_s);
         QCOMPARE(in<QLabel>(form, u"label_9"_s)->text(), u"a.txt"_s);
+        EditorStandIn editor;
+        QDesktopServices::setUrlHandler(u"file"_s, &editor, "open");
+        QTest::mouseClick(in<QLabel>(form, u"label_9"_s), Qt::LeftButton);
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+        QCOMPARE(editor.opened, QList<QUrl>{QUrl::fromLocalFile(m_driver.appPath(u"DB/a.txt"_s))});
         QPushButton *save = in<QPushButton>(form, u"cmdmodify"_s);
         QVERIFY(!save->isEnabled());
 
@@ -303,8 +328,8 @@ private Q_SLOTS:
         QVERIFY(editor.add(tape, &added).ok);
         QCOMPARE(search(u"جديد"_s), QStringList{u"نشيد جديد"_s});
 
-        QVERIFY(editor.modify(TapeKeys::tapeKey(added), u"أناشيد!نشيد آخر!NONE!http://h/j.mp3"_s)
-                    .ok);
+        QVERIFY(
+            editor.modify(TapeKeys::tapeKey(added), u"أناشيد!نشيد آخر!NONE!http://h/j.mp3"_s).ok);
         QCOMPARE(search(u"آخر"_s), QStringList{u"نشيد آخر"_s});
         search(u"جديد"_s); // the old name is found no more
         QTRY_VERIFY(w.findChild<QMessageBox *>(u"noResults"_s));
