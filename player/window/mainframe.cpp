@@ -2,6 +2,7 @@
 
 #include "audiocontrol.h"
 #include "audioplayer.h"
+#include "audiosaving.h"
 #include "catalogue.h"
 #include "cataloguetree.h"
 #include "editingactions.h"
@@ -21,6 +22,7 @@
 #include "settingsstore.h"
 #include "tapekeys.h"
 #include "titlebox.h"
+#include "toolcommands.h"
 #include "traycontroller.h"
 #include "treepopup.h"
 #include "widgets.h"
@@ -59,13 +61,6 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     m_mainMenus = new MainMenus(menuBar(), this);
     m_recentMenu = new RecentMenu(m_mainMenus->items().Last, m_recent, this);
     m_menus = new MenuForm(this);
-    // Popup items whose features come later stay disabled until then.
-    const MenuForm::TreeItems &p = m_menus->popup();
-    const MenuForm::TrayItems &t = m_menus->tray();
-    for (QAction *item : {p.mnuDMP3, p.mnuDRM, p.mnuSaveMP3, p.mnuSaveRM, t.mnuCopyLinkMP3Tray,
-                          t.mnuCopyLinkRMTray, t.mnuSaveMP3Tray, t.mnuSaveRMTray})
-        m_menus->setAvailable(item, false);
-
     m_keyedTree = new KeyedTree(TreeView1, this);
     m_catalogueTree = new CatalogueTree(*m_catalogue, *m_keyedTree, this);
     m_playback = new Playback(*m_player, m_recent, this);
@@ -80,6 +75,9 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     m_placement = new WindowPlacement(this);
     m_editing = new EditingActions(*m_catalogue, *m_catalogueTree, *m_queue, this,
                                    [this] { return m_popup->sourceKey(); });
+    m_saving =
+        new AudioSaving(*m_playback, m_appFolder, this, [this] { return m_popup->sourceKey(); });
+    m_tools = new ToolCommands(m_appFolder, this);
     connectParts();
     connectMenus();
 
@@ -152,6 +150,19 @@ void MainFrame::connectMenus()
     connect(p.mnuCollapseall, &QAction::triggered, this, &MainFrame::mnuCollapseall_Click);
     connect(p.mnucollapsenode, &QAction::triggered, this, &MainFrame::mnucollapsenode_Click);
     connect(p.mnuAdd2Fav, &QAction::triggered, this, &MainFrame::mnuAdd2Fav_Click);
+    m_tools->attach(m);
+    connect(m.SaveMP3, &QAction::triggered, m_saving, &AudioSaving::SaveMP3_Click);
+    connect(m.SaveRM, &QAction::triggered, m_saving, &AudioSaving::SaveRM_Click);
+    connect(p.mnuSaveMP3, &QAction::triggered, m_saving, &AudioSaving::mnuSaveMP3_Click);
+    connect(p.mnuSaveRM, &QAction::triggered, m_saving, &AudioSaving::mnuSaveRM_Click);
+    connect(p.mnuDMP3, &QAction::triggered, m_saving, &AudioSaving::mnuDMP3_Click);
+    connect(p.mnuDRM, &QAction::triggered, m_saving, &AudioSaving::mnuDRM_Click);
+    connect(t.mnuSaveMP3Tray, &QAction::triggered, m_saving, &AudioSaving::SaveMP3Now);
+    connect(t.mnuSaveRMTray, &QAction::triggered, m_saving, &AudioSaving::savermNow);
+    connect(t.mnuCopyLinkMP3Tray, &QAction::triggered, m_saving,
+            [this] { m_saving->copyPlayingLink(AudioSaving::Format::Mp3); });
+    connect(t.mnuCopyLinkRMTray, &QAction::triggered, m_saving,
+            [this] { m_saving->copyPlayingLink(AudioSaving::Format::Rm); });
     m.AddNewFile->setEnabled(true);
     connect(m.AddNewFile, &QAction::triggered, m_editing, &EditingActions::ShowAddForm);
     connect(p.mnuAddNew2Dir, &QAction::triggered, m_editing, &EditingActions::mnuAddNew2Dir_Click);

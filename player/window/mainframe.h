@@ -12,6 +12,7 @@
 #include <memory>
 
 class AudioPlayer;
+class AudioSaving;
 class Catalogue;
 class CatalogueTree;
 class EditingActions;
@@ -25,6 +26,7 @@ class QTreeWidget;
 class QueueBranch;
 class RecentMenu;
 class TitleBox;
+class ToolCommands;
 class TrayController;
 class TreePopup;
 class SearchController;
@@ -61,6 +63,8 @@ public:
     TitleBox &titleBox() { return *LTitle; }
     SearchController &search() { return *m_search; }
     EditingActions &editing() { return *m_editing; }
+    AudioSaving &saving() { return *m_saving; }
+    ToolCommands &tools() { return *m_tools; }
     MprisService *mprisService() const { return m_mpris; }
 
     // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
@@ -134,6 +138,8 @@ private:
     TreePopup *m_popup = nullptr;
     SearchController *m_search = nullptr;
     EditingActions *m_editing = nullptr;
+    AudioSaving *m_saving = nullptr;
+    ToolCommands *m_tools = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;

@@ -1,0 +1,119 @@
+#include "download.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+
+Download::Download(QNetworkAccessManager &network, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+{
+    m_stall.setSingleShot(true);
+    connect(&m_stall, &QTimer::timeout, this, &Download::stalled);
+}
+
+Download::~Download()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        m_reply->deleteLater();
+    }
+    if (m_file)
+        m_file->cancelWriting(); // the old target stays as it was
+}
+
+void Download::start(const QUrl &url, const QString &target)
+{
+    m_target = target;
+    m_result = {};
+    m_file = std::make_unique<QSaveFile>(target);
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        QMetaObject::invokeMethod(
+            this, [this] { finish(Status::DiskError); }, Qt::QueuedConnection);
+        return;
+    }
+    QNetworkRequest request(url);
+    // Redirects may not lead from https to http, nor anywhere but http(s).
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setMaximumRedirectsAllowed(m_maxRedirects);
+    m_reply = m_network.get(request);
+    connect(m_reply, &QNetworkReply::readyRead, this, &Download::receive);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        m_stall.start(m_stallTimeout);
+        Q_EMIT progress(received, total > 0 ? total : -1);
+    });
+    connect(m_reply, &QNetworkReply::finished, this, &Download::replyFinished);
+    m_stall.start(m_stallTimeout);
+}
+
+void Download::cancel()
+{
+    if (m_result.status != Status::Running)
+        return;
+    m_cancelled = true;
+    if (m_reply)
+        m_reply->abort(); // finished() follows at once
+}
+
+void Download::stalled()
+{
+    if (!m_reply)
+        return;
+    m_stalled = true;
+    m_reply->abort();
+}
+
+void Download::receive()
+{
+    m_stall.start(m_stallTimeout);
+    // An error page is no part of the file.
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 400) {
+        m_reply->readAll();
+        return;
+    }
+    const QByteArray chunk = m_reply->readAll();
+    if (m_file->write(chunk) != chunk.size()) {
+        m_diskFull = true;
+        m_reply->abort();
+    }
+}
+
+void Download::replyFinished()
+{
+    m_stall.stop();
+    QNetworkReply *reply = m_reply;
+    if (!reply)
+        return;
+    m_reply = nullptr;
+    reply->deleteLater();
+    if (reply->isReadable() && reply->bytesAvailable() > 0)
+        receive(); // the last bytes may come with the end
+    m_result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    m_result.networkError = reply->error();
+
+    if (m_cancelled)
+        return finish(Status::Cancelled);
+    if (m_diskFull)
+        return finish(Status::DiskError);
+    if (m_stalled) {
+        m_result.networkError = QNetworkReply::TimeoutError;
+        return finish(Status::NetworkError);
+    }
+    if (m_result.httpStatus >= 400)
+        return finish(Status::HttpError);
+    if (m_result.networkError != QNetworkReply::NoError)
+        return finish(Status::NetworkError);
+    // Everything arrived: only now does the file take the target's place.
+    finish(m_file->commit() ? Status::Success : Status::DiskError);
+}
+
+void Download::finish(Status status)
+{
+    if (m_file && status != Status::Success)
+        m_file->cancelWriting();
+    m_file.reset();
+    m_result.status = status;
+    Q_EMIT finished(m_result);
+}
