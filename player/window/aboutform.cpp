@@ -35,8 +35,13 @@ frmAbout::frmAbout(QWidget *parent)
     Label1->setAlignment(Qt::AlignCenter);
     lblDescription = new QLabel(Shape2);
     lblDescription->setObjectName(u"lblDescription"_s);
-    lblDescription->setText(description());
-    lblDescription->setWordWrap(true);
+    // Lines end in CR LF as the text is kept; a label lays out plain line feeds, and a blank at
+    // the end of a right-to-left line pushes its first character out of sight.
+    QStringList lines = description().split(u"\r\n"_s);
+    for (QString &line : lines)
+        line = line.trimmed();
+    lblDescription->setTextFormat(Qt::PlainText);
+    lblDescription->setText(lines.join(u'\n'));
 
     auto *inner = new QVBoxLayout(Shape2);
     inner->addWidget(lblTitle);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QNetworkProxyFactory>
 #include <QTranslator>
 
 #include <clocale>
@@ -23,6 +24,8 @@ int StartUp(int argc, char **argv)
     if (qtTexts.load(QLocale(QLocale::Arabic), u"qtbase"_s, u"_"_s,
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
+    // Saving audio goes through the desktop's proxy, as the settings item offers to change it.
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
     // The audio library reads numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
