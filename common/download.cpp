@@ -38,7 +38,7 @@ void Download::start(const QUrl &url, const QString &target)
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(m_maxRedirects);
     m_reply = m_network.get(request);
-    connect(m_reply, &QNetworkReply::readyRead, this, &Download::receive);
+    connect(m_reply, &QNetworkReply::readyRead, this, [this] { receive(*m_reply); });
     connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
         m_stall.start(m_stallTimeout);
         Q_EMIT progress(received, total > 0 ? total : -1);
@@ -64,19 +64,17 @@ void Download::stalled()
     m_reply->abort();
 }
 
-void Download::receive()
+void Download::receive(QNetworkReply &reply)
 {
     m_stall.start(m_stallTimeout);
-    // An error page is no part of the file.
-    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status >= 400) {
-        m_reply->readAll();
+    const QByteArray chunk = reply.readAll();
+    // An error page is no part of the file, nor is anything after a failed write.
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 400 || m_diskFull || !m_file)
         return;
-    }
-    const QByteArray chunk = m_reply->readAll();
     if (m_file->write(chunk) != chunk.size()) {
         m_diskFull = true;
-        m_reply->abort();
+        reply.abort();
     }
 }
 
@@ -89,24 +87,20 @@ void Download::replyFinished()
     m_reply = nullptr;
     reply->deleteLater();
     if (reply->isReadable() && reply->bytesAvailable() > 0)
-        receive(); // the last bytes may come with the end
+        receive(*reply); // the last bytes may come with the end
     m_result.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     m_result.networkError = reply->error();
 
-    if (m_cancelled)
-        return finish(Status::Cancelled);
-    if (m_diskFull)
-        return finish(Status::DiskError);
-    if (m_stalled) {
+    if (m_stalled)
         m_result.networkError = QNetworkReply::TimeoutError;
-        return finish(Status::NetworkError);
-    }
-    if (m_result.httpStatus >= 400)
-        return finish(Status::HttpError);
-    if (m_result.networkError != QNetworkReply::NoError)
-        return finish(Status::NetworkError);
-    // Everything arrived: only now does the file take the target's place.
-    finish(m_file->commit() ? Status::Success : Status::DiskError);
+    finish(m_cancelled                                       ? Status::Cancelled
+           : m_diskFull                                      ? Status::DiskError
+           : m_stalled                                       ? Status::NetworkError
+           : m_result.httpStatus >= 400                      ? Status::HttpError
+           : m_result.networkError != QNetworkReply::NoError ? Status::NetworkError
+           // Everything arrived: only now does the file take the target's place.
+           : m_file->commit() ? Status::Success
+                              : Status::DiskError);
 }
 
 void Download::finish(Status status)

@@ -60,7 +60,7 @@ Q_SIGNALS:
     void finished(const Download::Result &result);
 
 private:
-    void receive();
+    void receive(QNetworkReply &reply);
     void replyFinished();
     void finish(Status status);
     void stalled();
