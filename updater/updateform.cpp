@@ -1,0 +1,205 @@
+#include "updateform.h"
+
+#include "updateinfo.h"
+#include "updateprocedure.h"
+#include "widgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+const QString kExit = u"خروج"_s;
+
+struct BusyPointer
+{
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
+UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
+    : QWidget(parent)
+    , m_appFolder(appFolder)
+    , m_procedure(new UpdateProcedure(appFolder, this))
+{
+    setObjectName(u"UpdateForm"_s);
+    setWindowTitle(u"تحديث البرنامج وقاعدة البيانات"_s);
+    setLayoutDirection(Qt::RightToLeft);
+
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(u"Shape1"_s);
+    Shape1->setFrameShape(QFrame::StyledPanel);
+    Label1 = new QLabel(Shape1);
+    Label1->setObjectName(u"Label1"_s);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setMinimumHeight(48);
+    Label1->installEventFilter(this);
+    Check1 = new QCheckBox(u"إعادة تشغيل البرنامج بعد التحديث"_s, Shape1);
+    Check1->setObjectName(u"Check1"_s);
+    Check1->setChecked(true);
+    auto *inside = new QVBoxLayout(Shape1);
+    inside->addWidget(Label1, 1);
+    inside->addWidget(Check1);
+
+    Command1 = new QPushButton(u"تحديث"_s, this);
+    Command1->setObjectName(u"Command1"_s);
+    Command1->setDefault(true);
+    Command2 = new QPushButton(u"إلغاء"_s, this);
+    Command2->setObjectName(u"Command2"_s);
+    connect(Command1, &QPushButton::clicked, this, &UpdateForm::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &UpdateForm::Command2_Click);
+
+    TReadme = new QPlainTextEdit(this);
+    TReadme->setObjectName(u"TReadme"_s);
+    TReadme->setReadOnly(true);
+    TReadme->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &UpdateForm::Timer1_Timer);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto *rows = new QVBoxLayout(this);
+    rows->addWidget(Shape1);
+    rows->addLayout(buttons);
+    rows->addWidget(TReadme, 1);
+    resize(420, 160);
+
+    connect(m_procedure, &UpdateProcedure::status, this,
+            [this](const QString &text) { ShowStatus(Label1, text); });
+    connect(m_procedure, &UpdateProcedure::readme, this, &UpdateForm::showReadme);
+
+    ShowStatus(Label1, u"تحديث البرنامج وقاعدة البيانات"_s);
+    if (const std::optional<bool> restart =
+            readUpdateIni(QDir(appFolder).filePath(u"update.ini"_s)))
+        Check1->setChecked(*restart);
+}
+
+UpdateForm::~UpdateForm() = default;
+
+void UpdateForm::ShowStatus(QLabel *label, const QString &text)
+{
+    label->setWordWrap(true);
+    label->setText(text);
+}
+
+void UpdateForm::Command1_Click()
+{
+    TReadme->clear();
+    TReadme->hide();
+    Command1->setEnabled(false); // one run at a time
+    UpdateProcedure::End end;
+    {
+        BusyPointer busy;
+        end = m_procedure->run(Check1->isChecked());
+    }
+    if (m_closeAfterRun || end == UpdateProcedure::End::Cancelled ||
+        end == UpdateProcedure::End::PlayerReplaced) {
+        close();
+        return;
+    }
+    switch (end) {
+    case UpdateProcedure::End::CheckFailed:
+        Command1->setEnabled(true); // the user may try again
+        break;
+    case UpdateProcedure::End::NoUpdates:
+        Command2->setText(kExit);
+        Check1->setEnabled(false);
+        startCountdown();
+        break;
+    case UpdateProcedure::End::ErrorStop:
+        Command1->setEnabled(true);
+        startCountdown();
+        break;
+    case UpdateProcedure::End::Done:
+        Command2->setText(kExit);
+        // A read-me stays on screen until the user leaves.
+        if (TReadme->isHidden())
+            startCountdown();
+        break;
+    case UpdateProcedure::End::Cancelled:
+    case UpdateProcedure::End::PlayerReplaced:
+        break;
+    }
+}
+
+void UpdateForm::Command2_Click()
+{
+    Timer1->stop();
+    if (m_procedure->running()) {
+        // The run breaks off at its next step; the window closes when it has.
+        m_closeAfterRun = true;
+        m_procedure->cancel();
+        return;
+    }
+    QDir(m_procedure->workFolder()).removeRecursively();
+    close();
+}
+
+void UpdateForm::Label1_Click()
+{
+    // The user is reading: the window stays.
+    Timer1->stop();
+    Timer1->setInterval(100);
+}
+
+void UpdateForm::startCountdown()
+{
+    Command2->setText(kExit + u"  "_s + QString::number(m_countdown));
+    Timer1->start();
+}
+
+void UpdateForm::Timer1_Timer()
+{
+    --m_countdown;
+    Command2->setText(kExit + u"  "_s + QString::number(m_countdown));
+    if (m_countdown <= 0) {
+        Timer1->stop();
+        UnloadAllWindows(false);
+    }
+}
+
+void UpdateForm::showReadme(const QString &text)
+{
+    if (TReadme->isHidden()) {
+        TReadme->show();
+        resize(width(), height() + 220);
+    }
+    TReadme->setPlainText(TReadme->toPlainText() + text);
+}
+
+bool UpdateForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease)
+        Label1_Click();
+    return QWidget::eventFilter(watched, event);
+}
+
+void UpdateForm::closeEvent(QCloseEvent *event)
+{
+    if (m_procedure->running()) {
+        // Closing the window mid-run cancels it; the window goes once the run has stopped.
+        m_closeAfterRun = true;
+        m_procedure->cancel();
+        event->ignore();
+        return;
+    }
+    if (!writeUpdateIni(QDir(m_appFolder).filePath(u"update.ini"_s), Check1->isChecked()))
+        QMessageBox::warning(this, windowTitle(), u"تعذر حفظ الإعداد في الملف update.ini."_s);
+    event->accept();
+}
