@@ -2,7 +2,8 @@
 # Sets up and starts Marvoli on the bundled sample catalogue.
 #   - installs the Debian packages it needs when they are missing,
 #   - builds (reusing an earlier build),
-#   - lays out the application folder app/: the executable, DB/ from the sample catalogue and
+#   - lays out the application folder app/: the player and the updater, DB/ from the sample
+#     catalogue, the updater's information file (pointing at the demo server), and
 #     samples/ with offline sample audio, keeping the user's settings, history, favourites and
 #     additions from earlier runs,
 #   - starts the program from there.
@@ -12,11 +13,15 @@ cd "$root"
 
 bash scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --target Marvoli -j"$(nproc)"
+cmake --build build --target Marvoli Renfold -j"$(nproc)"
 
 app="${MARVOLI_APP:-$root/app}"
 mkdir -p "$app/DB" "$app/samples"
 install -m 755 build/player/window/Marvoli "$app/Marvoli"
+install -m 755 build/updater/Renfold "$app/Renfold"
+# The updater's information file, pointing at the demo server of scripts/serve-demo-update.sh;
+# kept once there, as each update rewrites it.
+[ -e "$app/updtinfos" ] || printf '[update]\r\n0\r\nhttp://127.0.0.1:8765/updtinfos\r\nhttp://127.0.0.1:8765/update#.cab\r\n' >"$app/updtinfos"
 # Sample catalogue files are copied only where missing, so the user's edits stay.
 cp -n data/DB/* "$app/DB/"
 bash scripts/make-samples.sh "$app/samples"

@@ -233,7 +233,7 @@ std::optional<QString> relativeLocalPath(const QString &name)
 
 // One element: the content between the tags, with one attribute when a name is given. Nothing is
 // escaped.
-QString xmlElement(const QString &content, QStringView tag, QStringView attribute = {},
+QString XmlElement(const QString &content, QStringView tag, QStringView attribute = {},
                    QStringView value = {})
 {
     QString element;
@@ -331,7 +331,7 @@ QString CabFile::GetXML(const QString &fileToInvestigate)
     if (!run(Mode::Xml, u"CabFile.GetXML"_s))
         return {};
     return u"<?xml version=\"1.0\"?>"_s +
-           xmlElement(xmlElement(m_xml, u"FILES"), u"CABFILE", u"CABFILENAME", m_cabName);
+           XmlElement(XmlElement(m_xml, u"FILES"), u"CABFILE", u"CABFILENAME", m_cabName);
 }
 
 // Runs one operation; a failure is recorded with its own source unless the operation names one.
@@ -417,10 +417,10 @@ CabFile::Answer CabFile::onFile(Mode mode, mscabd_file *file)
         Q_EMIT FileFound(parts.file, date, static_cast<qint32>(file->length), parts.folder);
     } else {
         const QString dateText = date.isValid() ? date.toString(u"yyyy-MM-dd HH:mm:ss") : QString();
-        m_xml += xmlElement(xmlElement(name, u"FULLNAME") + xmlElement(parts.file, u"NAME") +
-                                xmlElement(dateText, u"DATE") +
-                                xmlElement(QString::number(file->length), u"SIZE") +
-                                xmlElement(parts.folder, u"PATH"),
+        m_xml += XmlElement(XmlElement(name, u"FULLNAME") + XmlElement(parts.file, u"NAME") +
+                                XmlElement(dateText, u"DATE") +
+                                XmlElement(QString::number(file->length), u"SIZE") +
+                                XmlElement(parts.folder, u"PATH"),
                             u"FILE") +
                  u"\r\n"_s;
     }

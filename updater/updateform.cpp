@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -64,6 +66,10 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     TReadme = new QPlainTextEdit(this);
     TReadme->setObjectName(u"TReadme"_s);
     TReadme->setReadOnly(true);
+    QTextOption readmeLines = TReadme->document()->defaultTextOption();
+    readmeLines.setTextDirection(Qt::RightToLeft); // read-mes are written in Arabic
+    readmeLines.setAlignment(Qt::AlignRight);
+    TReadme->document()->setDefaultTextOption(readmeLines);
     TReadme->hide();
 
     Timer1 = new QTimer(this);
@@ -110,6 +116,8 @@ void UpdateForm::Command1_Click()
     }
     if (m_closeAfterRun || end == UpdateProcedure::End::Cancelled ||
         end == UpdateProcedure::End::PlayerReplaced) {
+        if (end != UpdateProcedure::End::PlayerReplaced)
+            QDir(m_procedure->workFolder()).removeRecursively();
         close();
         return;
     }
@@ -180,7 +188,10 @@ void UpdateForm::showReadme(const QString &text)
         TReadme->show();
         resize(width(), height() + 220);
     }
-    TReadme->setPlainText(TReadme->toPlainText() + text);
+    QString lines = text;
+    lines.replace(u"\r\n"_s, u"\n"_s); // the box lays out line feeds, and aligns each line by its
+                                       // own language
+    TReadme->setPlainText(TReadme->toPlainText() + lines);
 }
 
 bool UpdateForm::eventFilter(QObject *watched, QEvent *event)

@@ -7,6 +7,7 @@
 #include "general.h"
 #include "linkpolicy.h"
 #include "placement.h"
+#include "playerwindows.h"
 #include "updateinfo.h"
 #include "updateplan.h"
 
@@ -68,6 +69,9 @@ UpdateProcedure::UpdateProcedure(QString appFolder, QObject *parent)
     : QObject(parent)
     , m_appFolder(std::move(appFolder))
 {
+    closePlayers = [](const QString &titleFragment) {
+        ClosePlayerWindows(titleFragment);
+    };
     startProgram = [](const QString &program) {
         return QProcess::startDetached(program, {}, QFileInfo(program).absolutePath());
     };
