@@ -44,6 +44,11 @@ bool stage(StagedFile &file)
 {
     QByteArray bytes;
     file.staged = file.target + u".renfold-new"_s;
+    // A folder (or anything but a file) in the target's place could not be replaced later, when
+    // other files of the update are already in place.
+    const QFileInfo target(file.target);
+    if (target.exists() && !target.isFile())
+        return false;
     return readRegularFile(file.source, bytes) && writeFileAtomically(file.staged, bytes);
 }
 

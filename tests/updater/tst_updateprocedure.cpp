@@ -177,6 +177,8 @@ private Q_SLOTS:
             << u"404"_s << u"حدث خطأ أثناء عملية تحميل التحديث رقم 2"_s;
         QTest::newRow("truncated cabinet")
             << u"truncated"_s << u"حدث خطأ أثناء استخراج ملفات التحديث"_s;
+        QTest::newRow("folder in a file's place")
+            << u"folder"_s << u"حدث خطأ أثناء استخراج ملفات التحديث"_s;
         QTest::newRow("name climbing out")
             << u"climb"_s << u"حدث خطأ أثناء استخراج ملفات التحديث"_s;
     }
@@ -190,6 +192,11 @@ private Q_SLOTS:
             const QByteArray cab =
                 makeCab({{u"links7.txt"_s, QByteArray(50000, 'x')}, {u"b.txt"_s, "b"}});
             m_server->addFile(u"/up7.cab"_s, cab.left(cab.size() - 200));
+        } else if (damage == u"folder"_s) {
+            // links7.txt would go in first; the folder named like the second file stops both.
+            m_server->addFile(u"/up7.cab"_s,
+                              makeCab({{u"links7.txt"_s, "seven"}, {u"zblocked.txt"_s, "z"}}));
+            QVERIFY(QDir().mkpath(app(u"zblocked.txt"_s)));
         } else if (damage == u"climb"_s) {
             QByteArray cab = makeCab({{u"links7.txt"_s, "seven"}, {u"aa/evil.txt"_s, "evil"}});
             cab.replace("aa\\evil", "..\\evil");
@@ -201,6 +208,8 @@ private Q_SLOTS:
         QCOMPARE(line2(), "6");
         QCOMPARE(readFile(app(u"DB/links6.txt"_s)), "six");
         QVERIFY(!QFile::exists(app(u"DB/links7.txt"_s)));
+        QCOMPARE(QDir(app(u"DB"_s)).entryList(QDir::Files),
+                 (QStringList{u"a.txt"_s, u"links6.txt"_s})); // no staged copy stayed
         QVERIFY(!QFile::exists(QFileInfo(m_app->path()).absolutePath() + u"/evil.txt"_s));
         QVERIFY(!QFile::exists(app(u"Updates"_s)));
         QCOMPARE(readFile(app(u"DB/a.txt"_s)), "old\r\n");
