@@ -26,6 +26,7 @@ void Download::start(const QUrl &url, const QString &target)
 {
     m_target = target;
     m_result = {};
+    m_written = 0;
     m_file = std::make_unique<QSaveFile>(target);
     if (!m_file->open(QIODevice::WriteOnly)) {
         QMetaObject::invokeMethod(
@@ -72,6 +73,7 @@ void Download::receive(QNetworkReply &reply)
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 400 || m_diskFull || !m_file)
         return;
+    m_written += chunk.size();
     if (m_file->write(chunk) != chunk.size()) {
         m_diskFull = true;
         reply.abort();
@@ -93,6 +95,13 @@ void Download::replyFinished()
 
     if (m_stalled)
         m_result.networkError = QNetworkReply::TimeoutError;
+    // A connection that closes before the announced size arrived is a broken transfer, even when
+    // the network layer takes the close for the end of the body.
+    const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+    const bool encoded = reply->hasRawHeader("Content-Encoding"); // the size is of the packed body
+    const bool shortBody = !encoded && announced > 0 && m_written < announced;
+    if (shortBody && m_result.networkError == QNetworkReply::NoError)
+        m_result.networkError = QNetworkReply::RemoteHostClosedError;
     finish(m_cancelled                                       ? Status::Cancelled
            : m_diskFull                                      ? Status::DiskError
            : m_stalled                                       ? Status::NetworkError

@@ -73,6 +73,7 @@ private:
     Result m_result;
     std::chrono::milliseconds m_stallTimeout{30000};
     int m_maxRedirects = 10;
+    qint64 m_written = 0; // bytes of the body received for the file
     bool m_cancelled = false;
     bool m_stalled = false;
     bool m_diskFull = false;
