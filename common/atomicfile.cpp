@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +34,35 @@ int createTemporary(const QByteArray &target, QByteArray &name)
             return fd;
     }
     return -1;
+}
+
+// Removes the temporaries that writes of target cut short by a crash left beside it: hidden
+// regular files named like createTemporary() names them, untouched for ten minutes (so that no
+// write still running in another process loses its file).
+void removeStaleTemporaries(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder =
+        slash < 0 ? QByteArray(".") : target.left(std::max<qsizetype>(slash, 1));
+    const QByteArray prefix = '.' + (slash < 0 ? target : target.mid(slash + 1)) + '.';
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const std::time_t old = std::time(nullptr) - 10 * 60;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (!name.startsWith(prefix) || name.size() == prefix.size())
+            continue;
+        const QByteArrayView suffix = name.sliced(prefix.size());
+        if (!std::all_of(suffix.begin(), suffix.end(),
+                         [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); }))
+            continue;
+        const QByteArray path = folder + '/' + name.toByteArray();
+        StatBuffer info{};
+        if (::lstat(path.constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime < old)
+            ::unlink(path.constData());
+    }
+    ::closedir(dir);
 }
 
 bool writeAll(int fd, QByteArrayView bytes)
@@ -85,6 +116,7 @@ bool writeFileAtomically(const QString &path, QByteArrayView bytes)
         return false;
     }
 
+    removeStaleTemporaries(target);
     QByteArray temporary;
     const int fd = createTemporary(target, temporary);
     if (fd < 0)

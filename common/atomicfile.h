@@ -8,5 +8,7 @@
 // Every write, the flush to disk and the close are checked, and only a complete file is renamed
 // into place. A symbolic link is followed and its target rewritten; the file keeps its permission
 // bits. Something other than a regular file at path (a folder, a FIFO, a device) is never replaced.
+// The hidden temporaries that writes of path cut short by a crash left behind are removed once
+// they are ten minutes old.
 // Returns false when the new content could not be put in place.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);

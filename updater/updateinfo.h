@@ -64,7 +64,8 @@ UpdateInfo readUpdateInfo(const QString &path, UpdateInfoUse use);
 QString cabinetAddress(const QString &addressTemplate, int number);
 
 // Rewrites line 2 of the information file at path as n in decimal. Every other byte of the file,
-// line ends included, stays as it was; the rewrite is atomic and leaves no temporary file. Returns
+// line ends included, stays as it was; the rewrite is atomic (no temporary copy of its own; a crash
+// mid-write leaves at most the atomic writer's hidden temporary, cleared by a later write). Returns
 // false, and leaves the file as it was, when it is missing, unreadable, has no line 2 or cannot be
 // rewritten.
 bool SetInstalledNumber(const QString &path, qint16 n);

@@ -3,6 +3,7 @@
 #include "fileguards.h"
 #include "general.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -175,6 +176,27 @@ private Q_SLOTS:
         const QFile::Permissions user = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
         QCOMPARE(QFile::permissions(path) & ~user,
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    }
+
+    void temporariesLeftByACrashGoAway()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"favorites.txt"_s);
+        const auto plant = [&](const QString &name, int minutesAgo) {
+            writeRaw(dir.filePath(name), "partial");
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-60 * minutesAgo),
+                                  QFileDevice::FileModificationTime));
+        };
+        plant(u".favorites.txt.1x9z"_s, 30);    // cut short by a crash long ago
+        plant(u".favorites.txt.2abc"_s, 1);     // perhaps another writer's, still going
+        plant(u".favorites.txt.old.bak"_s, 30); // not one of ours
+        plant(u".last.txt.1x9z"_s, 30);         // another file's
+        QVERIFY(writeCodePageLines(path, {u"new"_s}));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                 (QStringList{u".favorites.txt.2abc"_s, u".favorites.txt.old.bak"_s,
+                              u".last.txt.1x9z"_s, u"favorites.txt"_s}));
     }
 
     void onlyRegularFilesAreRead_data()
