@@ -169,22 +169,12 @@ void failed(const char *what)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addOption({u"data"_s, u"Keep generated catalogues in DIR."_s, u"DIR"_s});
-    parser.addOption({u"runs"_s, u"Best of N runs."_s, u"N"_s, u"3"_s});
-    parser.addPositionalArgument(u"size"_s, u"Records (default 1000000)."_s);
-    parser.process(app);
-    const qint64 records = parser.positionalArguments().value(0, u"1000000"_s).toLongLong();
-    const int runs = std::max(1, parser.value(u"runs"_s).toInt());
-
-    QTemporaryDir temporary;
-    const QString base = parser.isSet(u"data"_s) ? parser.value(u"data"_s) : temporary.path();
-    QString error;
-    const QString source = preparedCatalogue(base, records, &error);
-    if (source.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const std::optional<BenchCatalogue> bench = benchCatalogue(app);
+    if (!bench)
         return 1;
-    }
+    const int runs = bench->runs;
+    const QString &base = bench->base;
+    const QString &source = bench->folder;
     // The copies the edits change live beside the catalogue, on the same disk.
     QTemporaryDir scratchParent(base + u"/editing-XXXXXX"_s);
     if (!scratchParent.isValid())

@@ -59,22 +59,12 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QCommandLineParser parser;
-    parser.addOption({u"data"_s, u"Keep generated catalogues in DIR."_s, u"DIR"_s});
-    parser.addOption({u"runs"_s, u"Best of N runs."_s, u"N"_s, u"3"_s});
-    parser.addPositionalArgument(u"size"_s, u"Records (default 1000000)."_s);
-    parser.process(app);
-    const qint64 records = parser.positionalArguments().value(0, u"1000000"_s).toLongLong();
-    const int runs = std::max(1, parser.value(u"runs"_s).toInt());
-
-    QTemporaryDir temporary;
-    const QString base = parser.isSet(u"data"_s) ? parser.value(u"data"_s) : temporary.path();
-    QString error;
-    const QString folder = preparedCatalogue(base, records, &error);
-    if (folder.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    const std::optional<BenchCatalogue> bench = benchCatalogue(app);
+    if (!bench)
         return 1;
-    }
+    const qint64 records = bench->records;
+    const int runs = bench->runs;
+    const QString &folder = bench->folder;
 
     Catalogue catalogue;
     catalogue.linkFolder = folder;

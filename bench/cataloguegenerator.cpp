@@ -3,10 +3,14 @@
 #include "codepage.h"
 
 #include <QByteArray>
+#include <QCommandLineParser>
 #include <QDir>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringView>
+#include <algorithm>
+#include <cstdio>
 
 #include <initializer_list>
 #include <iterator>
@@ -379,4 +383,25 @@ QString preparedCatalogue(const QString &base, qint64 records, QString *error)
         return {};
     QFile(marker).open(QIODevice::WriteOnly);
     return folder;
+}
+
+std::optional<BenchCatalogue> benchCatalogue(const QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.addOption({u"data"_s, u"Keep generated catalogues in DIR."_s, u"DIR"_s});
+    parser.addOption({u"runs"_s, u"Best of N runs."_s, u"N"_s, u"3"_s});
+    parser.addPositionalArgument(u"size"_s, u"Records (default 1000000)."_s);
+    parser.process(app);
+    BenchCatalogue out;
+    out.records = parser.positionalArguments().value(0, u"1000000"_s).toLongLong();
+    out.runs = std::max(1, parser.value(u"runs"_s).toInt());
+    out.temporary = std::make_unique<QTemporaryDir>();
+    out.base = parser.isSet(u"data"_s) ? parser.value(u"data"_s) : out.temporary->path();
+    QString error;
+    out.folder = preparedCatalogue(out.base, out.records, &error);
+    if (out.folder.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return std::nullopt;
+    }
+    return out;
 }

@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
+#include <QTemporaryDir>
+
 #include <QtGlobal>
+#include <memory>
+#include <optional>
 
 // What a generated catalogue came to.
 struct GeneratedCatalogue
@@ -25,3 +30,16 @@ bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue
 // finished one is there already (a ".ready" marker beside it says so). Empty, with a message in
 // *error, when it cannot be written.
 QString preparedCatalogue(const QString &base, qint64 records, QString *error = nullptr);
+
+// What the benchmarks over a generated catalogue take from their command line
+// ([--data DIR] [--runs N] [SIZE]), and the catalogue prepared for it.
+struct BenchCatalogue
+{
+    qint64 records = 0;
+    int runs = 1;
+    QString base;   // where generated catalogues are kept (a temporary folder without --data)
+    QString folder; // the prepared catalogue
+    std::unique_ptr<QTemporaryDir> temporary;
+};
+// Reads the command line and prepares the catalogue; nothing, after a message, when it cannot.
+std::optional<BenchCatalogue> benchCatalogue(const QCoreApplication &app);
