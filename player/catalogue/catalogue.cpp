@@ -1,8 +1,12 @@
 #include "catalogue.h"
 
 #include "codepage.h"
+#include "fileparsing.h"
 #include "general.h"
 #include "taperecord.h"
+
+#include <algorithm>
+#include <thread>
 
 Catalogue::Catalogue(QObject *parent)
     : QObject(parent)
@@ -22,10 +26,36 @@ void Catalogue::BuildTree()
     for (int i = 0; i < CatalogueFiles.size(); ++i)
         bytes += regularFileSize(catalogueFilePath(i));
     m_index.reserve(qsizetype(bytes / 100));
-    LireLinks(0, true);
-    for (int i = 1; i < CatalogueFiles.size(); ++i)
-        LireLinks(i, false);
+    Q_EMIT treeClearRequested();
+
+    // The files are read and worked out on worker threads; their records are appended here, file
+    // after file, so numbers, index order and the lists come out as a load of one file after the
+    // other gives them.
+    const int threads = loadingThreads > 0
+                            ? loadingThreads
+                            : int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+    forEachParsedInOrder(
+        int(CatalogueFiles.size()), threads,
+        [this](int n) {
+            return CatalogueFiles.at(n).isEmpty()
+                       ? ParsedFile()
+                       : parseCatalogueFile(catalogueFilePath(n), m_paths);
+        },
+        [this](int n, ParsedFile &file) { appendParsed(n, file); });
     m_readBuffer = QByteArray();
+}
+
+void Catalogue::appendParsed(int nfile, ParsedFile &file)
+{
+    if (file.tooLarge) {
+        LireLinks(nfile, false);
+        return;
+    }
+    for (const auto &[list, value] : file.firstSeen)
+        m_paths.addKnownValue(list, value);
+    // The file's bytes are kept as they are unless mostly lines that are no records.
+    const bool adopt = file.recordBytes * 2 >= file.bytes.size();
+    m_index.appendBatch(file.records, file.bytes, adopt, nfile);
 }
 
 QString Catalogue::catalogueFilePath(int n) const

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+struct ParsedFile;
+
 // The loaded catalogue: the files of the DB folder, the index of their records and the lists of
 // known values. It is read once at start-up; the tree is filled from the index on demand.
 class Catalogue : public QObject
@@ -23,6 +25,10 @@ public:
     // UTF-8 keeps its bytes through fileNameFromNative); a file's position is its number. A missing
     // or empty folder gives one empty name.
     QStringList CatalogueFiles;
+
+    // Threads that read and work out the files while BuildTree appends their records; 0 for as
+    // many as the machine has cores.
+    int loadingThreads = 0;
 
     TreePaths &paths() { return m_paths; }
     const TreePaths &paths() const { return m_paths; }
@@ -53,6 +59,8 @@ Q_SIGNALS:
     void treeClearRequested();
 
 private:
+    void appendParsed(int nfile, ParsedFile &file);
+
     TreePaths m_paths;
     CatalogueIndex m_index;
     QByteArray m_readBuffer; // the file being loaded; kept while BuildTree reads them all

@@ -44,6 +44,7 @@ void CatalogueIndex::reset()
     m_changed.clear();
     m_entries.assign(1, Entry{});
     m_chunks.clear();
+    m_ownChunk = kNoId;
     m_chunkUsed = 0;
     m_chunkSize = 0;
     m_chunkHint = kChunkBytes;
@@ -74,7 +75,7 @@ bool CatalogueIndex::isEmptyEntry(qsizetype i) const
 
 QByteArrayView CatalogueIndex::recordBytes(const Entry &e) const
 {
-    return QByteArrayView(m_chunks[e.chunk].get() + e.recordOffset, e.recordLength);
+    return QByteArrayView(m_chunks[e.chunk].constData() + e.recordOffset, e.recordLength);
 }
 
 QString CatalogueIndex::record(qsizetype i) const
@@ -169,6 +170,80 @@ qsizetype CatalogueIndex::appendRead(QStringView path, QStringView record,
     return size() - 1;
 }
 
+void CatalogueIndex::Batch::add(QStringView path, QStringView category, QStringView third,
+                                std::uint32_t offset, std::uint32_t length)
+{
+    // Numbered in the order appending one by one interns them: fields first, then the path.
+    Record r{offset, length, 0, 0, 0, 0};
+    r.category = internAt(kCategorySlot, category);
+    r.thirdField = internAt(kThirdFieldSlot, third);
+    r.pathOffset = std::uint32_t(m_pathIds.size());
+    qsizetype start = 0;
+    for (std::size_t depth = 0;; ++depth) {
+        const qsizetype slash = path.indexOf(u'/', start);
+        const QStringView part = slash < 0 ? path.mid(start) : path.mid(start, slash - start);
+        m_pathIds.push_back(internAt(kPathSlots + depth, part));
+        if (slash < 0)
+            break;
+        start = slash + 1;
+    }
+    r.pathLength = std::uint32_t(m_pathIds.size() - r.pathOffset);
+    m_entries.push_back(r);
+}
+
+std::uint32_t CatalogueIndex::Batch::internAt(std::size_t slot, QStringView component)
+{
+    if (slot >= m_recent.size())
+        m_recent.resize(slot + 1, kNoId);
+    std::uint32_t &recent = m_recent[slot];
+    if (recent != kNoId && m_components[recent] == component)
+        return recent;
+    if (const auto it = m_componentIds.find(component); it != m_componentIds.end()) {
+        recent = it->second;
+        return recent;
+    }
+    recent = std::uint32_t(m_components.size());
+    m_components.push_back(component.toString());
+    m_componentIds.emplace(m_components.back(), recent);
+    return recent;
+}
+
+void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool adopt, int file)
+{
+    if (batch.m_entries.empty())
+        return;
+    // The batch's numbers, in the order it first used them, become the index's: interning them
+    // in that order numbers new components exactly as appending record after record does.
+    std::vector<std::uint32_t> ids(batch.m_components.size());
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        ids[i] = intern(batch.m_components[i]);
+    std::uint32_t chunk = kNoId;
+    if (adopt) {
+        m_chunks.push_back(bytes);
+        chunk = std::uint32_t(m_chunks.size() - 1);
+    }
+    for (const Batch::Record &r : batch.m_entries) {
+        Entry e;
+        e.used = true;
+        e.file = file;
+        if (adopt) {
+            e.chunk = chunk;
+            e.recordOffset = r.offset;
+            e.recordLength = r.length;
+        } else {
+            storeRecordBytes(e, QByteArrayView(bytes).sliced(r.offset, r.length));
+        }
+        e.category = ids[r.category];
+        e.thirdField = ids[r.thirdField];
+        e.pathOffset = std::uint32_t(m_pathIds.size());
+        e.pathLength = r.pathLength;
+        for (std::uint32_t k = 0; k < r.pathLength; ++k)
+            m_pathIds.push_back(ids[batch.m_pathIds[r.pathOffset + k]]);
+        m_livePathIds += r.pathLength;
+        m_entries.push_back(e);
+    }
+}
+
 void CatalogueIndex::setEntry(qsizetype i, QStringView path, QStringView record, int file)
 {
     if (i <= 0 || i >= size())
@@ -208,15 +283,16 @@ void CatalogueIndex::clearEntry(qsizetype i)
 void CatalogueIndex::storeRecordBytes(Entry &e, QByteArrayView bytes)
 {
     const auto n = std::size_t(bytes.size());
-    if (m_chunks.empty() || m_chunkUsed + n > m_chunkSize) {
+    if (m_ownChunk == kNoId || m_chunkUsed + n > m_chunkSize) {
         m_chunkSize = std::max(m_chunkHint, n);
-        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_chunkSize));
-        adviseHugePages(m_chunks.back().get(), m_chunkSize);
+        m_chunks.emplace_back(qsizetype(m_chunkSize), Qt::Uninitialized);
+        adviseHugePages(m_chunks.back().constData(), m_chunkSize);
+        m_ownChunk = std::uint32_t(m_chunks.size() - 1);
         m_chunkUsed = 0;
     }
     if (n)
-        std::memcpy(m_chunks.back().get() + m_chunkUsed, bytes.data(), n);
-    e.chunk = std::uint32_t(m_chunks.size() - 1);
+        std::memcpy(m_chunks[m_ownChunk].data() + m_chunkUsed, bytes.data(), n);
+    e.chunk = m_ownChunk;
     e.recordOffset = std::uint32_t(m_chunkUsed);
     e.recordLength = std::uint32_t(n);
     m_chunkUsed += n;

@@ -22,6 +22,12 @@
 // many records are stored once and a prefix test compares numbers.
 class CatalogueIndex
 {
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(QStringView v) const noexcept { return qHash(v); }
+    };
+
 public:
     CatalogueIndex();
     ~CatalogueIndex();
@@ -54,6 +60,40 @@ public:
     // Appends an entry read from a file: record is the decoded line, recordBytes its bytes as read.
     qsizetype appendRead(QStringView path, QStringView record, QByteArrayView recordBytes,
                          int file);
+    // Records worked out away from the index (on a loading thread) for appendBatch: each with
+    // its path and fields as component numbers of the batch's own, and its place in the bytes
+    // they were read from.
+    class Batch
+    {
+    public:
+        void add(QStringView path, QStringView category, QStringView third, std::uint32_t offset,
+                 std::uint32_t length);
+        bool isEmpty() const { return m_entries.empty(); }
+
+    private:
+        friend class CatalogueIndex;
+        struct Record
+        {
+            std::uint32_t offset;
+            std::uint32_t length;
+            std::uint32_t pathOffset;
+            std::uint32_t pathLength;
+            std::uint32_t category;
+            std::uint32_t thirdField;
+        };
+        std::uint32_t internAt(std::size_t slot, QStringView component);
+
+        std::vector<Record> m_entries;
+        std::vector<std::uint32_t> m_pathIds;
+        std::vector<QString> m_components; // in the order first used
+        std::unordered_map<QString, std::uint32_t, Hash, std::equal_to<>> m_componentIds;
+        std::vector<std::uint32_t> m_recent;
+    };
+    // Appends a batch's records, in order, for file number `file`. With adopt, bytes (those the
+    // batch's records were read from) are kept as they are and the records point into them;
+    // otherwise the records are copied. Components are numbered as appending the records one by
+    // one would number them.
+    void appendBatch(Batch &batch, const QByteArray &bytes, bool adopt, int file);
 
     // Changes an entry in place (editing, re-grouping).
     void setEntry(qsizetype i, QStringView path, QStringView record, int file);
@@ -102,12 +142,6 @@ private:
         bool used = false;
     };
 
-    struct Hash
-    {
-        using is_transparent = void;
-        size_t operator()(QStringView v) const noexcept { return qHash(v); }
-    };
-
     void storeRecordBytes(Entry &e, QByteArrayView bytes);
     void storeRecord(Entry &e, QStringView record);
     void storePath(Entry &e, QStringView path);
@@ -124,8 +158,10 @@ private:
     quint64 m_generation = 0;
     std::vector<qsizetype> m_changed;
 
-    // Record bytes, in chunks that never move once written.
-    std::vector<std::unique_ptr<char[]>> m_chunks;
+    // Record bytes, in chunks that never move once written: chunks the index fills itself, and
+    // files' bytes adopted whole.
+    std::vector<QByteArray> m_chunks;
+    std::uint32_t m_ownChunk = kNoId; // the chunk being filled, if any
     std::size_t m_chunkUsed = 0;
     std::size_t m_chunkSize = 0;
     std::size_t m_chunkHint = 0;

@@ -57,39 +57,72 @@ void TreePaths::resetLists()
 
 QString TreePaths::BuildPath(QStringView recordLine)
 {
-    const auto [category, names, third] = SplitFirstFields(recordLine);
+    Shape shape = shapeOf(recordLine, m_kindCache);
+    for (int i = 0; i < shape.valueCount; ++i)
+        addKnownValue(shape.values[i].list, shape.values[i].value);
+    return std::move(shape.path);
+}
 
-    CategoryList.addIfNew(category);
+KnownList &TreePaths::list(ListId id)
+{
+    switch (id) {
+    case ListId::Reciter:
+        return ReciterList;
+    case ListId::Owner:
+        return OwnerList;
+    case ListId::Section:
+        return SectionList;
+    case ListId::Riwaya:
+        return RiwayaList;
+    case ListId::Category:
+        break;
+    }
+    return CategoryList;
+}
+
+void TreePaths::addKnownValue(ListId id, QStringView value)
+{
+    const qsizetype n = list(id).addIfNew(value);
+    if (id == ListId::Riwaya && n > 0 && onNewRiwaya)
+        onNewRiwaya(n, RiwayaList.at(n));
+}
+
+TreePaths::Shape TreePaths::shapeOf(QStringView recordLine, KindCache &cache) const
+{
+    const auto [category, names, third] = SplitFirstFields(recordLine);
+    Shape shape;
+    shape.category = category;
+    shape.third = third;
+    shape.values[shape.valueCount++] = {ListId::Category, category};
 
     // Records come in runs of one category: its kind is worked out once per run.
-    if (category != m_kindOf) {
-        m_kindOf = category.toString();
-        m_kind = isQuranRecord(category)    ? Kind::Quran
-                 : isLessonRecord(category) ? Kind::Lesson
-                                            : Kind::Other;
+    if (cache.kind < 0 || category != cache.category) {
+        cache.category = category.toString();
+        cache.kind = int(isQuranRecord(category)    ? Kind::Quran
+                         : isLessonRecord(category) ? Kind::Lesson
+                                                    : Kind::Other);
     }
 
-    if (m_kind == Kind::Quran) {
-        QString path = quranPath(category, names, third);
-        if (const qsizetype n = RiwayaList.addIfNew(third); n > 0 && onNewRiwaya)
-            onNewRiwaya(n, RiwayaList.at(n));
-        ReciterList.addIfNew(firstComponent(names));
-        return path;
-    }
-
-    if (m_kind == Kind::Lesson) {
-        QString path = lessonPath(category, names, third);
-        OwnerList.addIfNew(firstComponent(names));
+    switch (Kind(cache.kind)) {
+    case Kind::Quran:
+        shape.path = quranPath(category, names, third);
+        shape.values[shape.valueCount++] = {ListId::Riwaya, third};
+        shape.values[shape.valueCount++] = {ListId::Reciter, firstComponent(names)};
+        break;
+    case Kind::Lesson:
+        shape.path = lessonPath(category, names, third);
+        shape.values[shape.valueCount++] = {ListId::Owner, firstComponent(names)};
         if (hasSection(third))
-            SectionList.addIfNew(third);
-        return path;
+            shape.values[shape.valueCount++] = {ListId::Section, third};
+        break;
+    case Kind::Other:
+        // A group of "none" (or an empty one, which would leave the tape without a name) puts
+        // the tape directly under its name path.
+        shape.path =
+            hasSection(third) ? joinPath({category, names, third}) : joinPath({category, names});
+        break;
     }
-
-    // Any other category: a group of "none" (or an empty one, which would leave the tape without
-    // a name) puts the tape directly under its name path.
-    if (!hasSection(third))
-        return joinPath({category, names});
-    return joinPath({category, names, third});
+    return shape;
 }
 
 QString TreePaths::quranPath(QStringView category, QStringView names, QStringView riwaya) const

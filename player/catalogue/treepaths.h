@@ -32,6 +32,43 @@ public:
     // The tree path of the record line recordLine; records new values in the lists on the way.
     QString BuildPath(QStringView recordLine);
 
+    // The lists of known values, as a record names the one a value goes to.
+    enum class ListId : quint8
+    {
+        Category,
+        Reciter,
+        Owner,
+        Section,
+        Riwaya
+    };
+    // A value of a record for one of the lists, viewing into the record line.
+    struct KnownValue
+    {
+        ListId list;
+        QStringView value;
+    };
+    // What a record line gives: its path, and its values for the lists in the order BuildPath
+    // records them. Worked out without touching the lists, so loaders on several threads can
+    // each shape their own lines (each with its own KindCache) and record the values afterwards,
+    // in order, with addKnownValue.
+    struct KindCache
+    {
+        QString category;
+        int kind = -1;
+    };
+    struct Shape
+    {
+        QString path;
+        KnownValue values[3];
+        int valueCount = 0;
+        QStringView category;
+        QStringView third;
+    };
+    Shape shapeOf(QStringView recordLine, KindCache &cache) const;
+    // Records value in its list unless known; a new riwaya is told to onNewRiwaya.
+    void addKnownValue(ListId list, QStringView value);
+    KnownList &list(ListId id);
+
     // Empties the five lists (each back to its single empty entry 0).
     void resetLists();
 
@@ -51,7 +88,6 @@ private:
     QString quranPath(QStringView category, QStringView names, QStringView riwaya) const;
     QString lessonPath(QStringView category, QStringView names, QStringView section) const;
 
-    // The category of the last record and what kind of record it made.
-    QString m_kindOf;
-    Kind m_kind = Kind::Other;
+    // The category of the last record BuildPath saw and what kind of record it made.
+    KindCache m_kindCache;
 };

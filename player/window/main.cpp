@@ -1,4 +1,5 @@
 #include "mainframe.h"
+#include "startupreport.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -30,6 +31,7 @@ int StartUp(int argc, char **argv)
     std::setlocale(LC_NUMERIC, "C");
 
     MainFrame mainframe(QCoreApplication::applicationDirPath());
+    StartupReport::quitWhenShown(&mainframe);
     mainframe.show();
     return app.exec();
 }

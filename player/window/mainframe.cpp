@@ -20,6 +20,7 @@
 #include "searchbar.h"
 #include "searchcontroller.h"
 #include "settingsstore.h"
+#include "startupreport.h"
 #include "tapekeys.h"
 #include "titlebox.h"
 #include "toolcommands.h"
@@ -215,6 +216,7 @@ void MainFrame::BuildTree()
     m_catalogueTree->BuildRootNodes();
     for (KeyedTree::Node root : m_keyedTree->roots())
         m_keyedTree->setSorted(root, true);
+    StartupReport::rootsFilled();
 }
 
 // ---- settings -------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +34,65 @@ QStringList entries(const Catalogue &c)
     QStringList out;
     for (qsizetype i = 0; i < c.index().size(); ++i)
         out.append(c.index().entry(i));
+    return out;
+}
+
+// A catalogue of several files of made-up records: the three kinds of record, riwayat and owners
+// first met in later files, lines that are no records, a file of almost nothing but such lines,
+// an empty file, and the same seed always gives the same bytes.
+void writeMixedCatalogue(const QString &folder, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    const QStringList categories{kQuran, kLessons, u"أدعية"_s, u"أناشيد"_s};
+    for (int f = 0; f < 9; ++f) {
+        QStringList lines;
+        const int count = f == 4 ? 0 : 40 + int(random.bounded(200));
+        for (int i = 0; i < count; ++i) {
+            const QString category = categories.at(int(random.bounded(categories.size())));
+            const QString riwaya = u"رواية "_s + QString::number(random.bounded(3 + f));
+            const QString owner = u"الشيخ "_s + QString::number(random.bounded(4 + 2 * f));
+            QString names =
+                owner + u'/' + QString::number(random.bounded(1, 115)).rightJustified(3, u'0');
+            if (random.bounded(4) == 0)
+                names += u"/حلقة "_s + QString::number(random.bounded(9));
+            const QString third = category == kQuran ? riwaya
+                                  : random.bounded(3) == 0
+                                      ? u"none"_s
+                                      : u"قسم/"_s + QString::number(random.bounded(5));
+            lines.append(category + u'!' + names + u'!' + third + u"!http://h/"_s +
+                         QString::number(i) + u".mp3"_s);
+            if (random.bounded(10) == 0 || f == 7)
+                lines.append(u"سطر بلا حقول "_s + QString::number(i));
+        }
+        if (f == 7) // mostly lines that are no records
+            for (int i = 0; i < 300; ++i)
+                lines.append(u"ملاحظة "_s + QString::number(i));
+        writeLines(folder + u"/f"_s + QString::number(f) + u".txt"_s, lines);
+    }
+}
+
+// Everything a load leaves behind that the rest of the program can see.
+QStringList observed(const Catalogue &c, const QList<QVariantList> &riwayat)
+{
+    QStringList out = c.CatalogueFiles;
+    const CatalogueIndex &index = c.index();
+    for (qsizetype i = 0; i < index.size(); ++i) {
+        QString line = index.entry(i);
+        if (!index.isEmptyEntry(i)) {
+            line += u" ["_s + QString::number(index.categoryId(i)) + u' ' +
+                    QString::number(index.thirdFieldId(i));
+            for (int k = 0; k < index.componentCount(i); ++k)
+                line += u' ' + QString::number(index.componentId(i, k));
+            line += u']';
+        }
+        out.append(line);
+    }
+    const TreePaths &p = c.paths();
+    for (const KnownList *list :
+         {&p.CategoryList, &p.ReciterList, &p.OwnerList, &p.SectionList, &p.RiwayaList})
+        out.append(list->items().join(u'|'));
+    for (const QVariantList &r : riwayat)
+        out.append(r.at(0).toString() + u'=' + r.at(1).toString());
     return out;
 }
 
@@ -260,6 +320,64 @@ private Q_SLOTS:
                 ++local;
         }
         QVERIFY(local >= 3); // tapes that play without the Internet
+    }
+
+    void loadingOnSeveralThreadsGivesWhatFileAfterFileGives()
+    {
+        QTemporaryDir dir;
+        writeMixedCatalogue(dir.path(), 1256);
+        for (int sort = 0; sort < 4; ++sort) {
+            // The reference: each file loaded in turn on this thread.
+            Catalogue one;
+            one.linkFolder = dir.path();
+            one.paths().QuranSort = sort;
+            one.paths().DourousSort = sort % 2;
+            QSignalSpy oneRiwayat(&one, &Catalogue::riwayaAdded);
+            one.CatalogueFiles = ListFolderFiles(dir.path());
+            for (int n = 0; n < one.CatalogueFiles.size(); ++n)
+                one.LireLinks(n, n == 0);
+            QVERIFY(one.index().size() > 500);
+            const QStringList expected = observed(one, oneRiwayat);
+
+            for (const int threads : {1, 2, 7}) {
+                Catalogue many;
+                many.linkFolder = dir.path();
+                many.loadingThreads = threads;
+                many.paths().QuranSort = sort;
+                many.paths().DourousSort = sort % 2;
+                QSignalSpy manyRiwayat(&many, &Catalogue::riwayaAdded);
+                many.BuildTree();
+                QCOMPARE(observed(many, manyRiwayat), expected);
+            }
+        }
+    }
+
+    void recordsLoadedInPlaceSurviveLaterChanges()
+    {
+        // Loaded records point into the files' bytes; what is added or changed afterwards is
+        // stored elsewhere and must never overwrite them.
+        QTemporaryDir dir;
+        writeMixedCatalogue(dir.path(), 7);
+        Catalogue c;
+        c.linkFolder = dir.path();
+        c.BuildTree();
+        QStringList before;
+        for (qsizetype i = 0; i < c.index().size(); ++i)
+            before.append(c.index().record(i));
+
+        const QString added = kQuran + u"!جديد/001!رواية 0!http://h/new.mp3"_s;
+        const QString wide = u"أدعية!名前!none!http://h/w.mp3"_s; // not in the code page
+        for (int i = 0; i < 2000; ++i)
+            c.Add2Tree(added, 0);
+        c.Add2Tree(wide, 0);
+        c.index().setEntry(2, c.BuildPath(added), added, 0);
+
+        for (qsizetype i = 1; i < before.size(); ++i)
+            if (i != 2)
+                QCOMPARE(c.index().record(i), before.at(i));
+        QCOMPARE(c.index().record(2), added);
+        QCOMPARE(c.index().record(c.index().size() - 1), wide);
+        QCOMPARE(c.index().findRecord(before.at(3)), 3);
     }
 
     void regroupingReproducesTheLoadedPaths()

@@ -1,0 +1,100 @@
+#include "fileparsing.h"
+
+#include "codepage.h"
+#include "general.h"
+#include "taperecord.h"
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+ParsedFile parseCatalogueFile(const QString &path, const TreePaths &paths)
+{
+    ParsedFile file;
+    if (!readRegularFile(path, file.bytes))
+        return file;
+    file.readable = true;
+    if (std::size_t(file.bytes.size()) > std::numeric_limits<std::uint32_t>::max() / 2) {
+        file.tooLarge = true;
+        file.bytes = QByteArray();
+        return file;
+    }
+
+    // Values already given by this file, per list: only the first of each is kept.
+    std::array<KnownList, 5> seen;
+    TreePaths::KindCache kinds;
+    QString line;
+    const char *start = file.bytes.constData();
+    CodePage::forEachLine(file.bytes, [&](QByteArrayView raw) {
+        CodePage::decodeInto(raw, line);
+        if (!IsValidLine(line))
+            return;
+        const TreePaths::Shape shape = paths.shapeOf(line, kinds);
+        for (int i = 0; i < shape.valueCount; ++i) {
+            const TreePaths::KnownValue &v = shape.values[i];
+            if (seen[std::size_t(v.list)].addIfNew(v.value) > 0)
+                file.firstSeen.emplace_back(v.list, v.value.toString());
+        }
+        file.records.add(shape.path, shape.category, shape.third, std::uint32_t(raw.data() - start),
+                         std::uint32_t(raw.size()));
+        file.recordBytes += raw.size();
+    });
+    return file;
+}
+
+void forEachParsedInOrder(int count, int threads, const std::function<ParsedFile(int)> &parse,
+                          const std::function<void(int, ParsedFile &)> &take)
+{
+    if (count <= 0)
+        return;
+    threads = std::clamp(threads, 1, count);
+    // Items parsed ahead of the one being taken, at most: enough to keep every worker busy while
+    // the caller appends, few enough that the parsed texts waiting cost little memory.
+    const int ahead = threads + 1;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::optional<ParsedFile>> done(static_cast<std::size_t>(count));
+    int next = 0;   // next item for a worker
+    int taking = 0; // item the caller waits for or takes
+
+    auto work = [&] {
+        for (;;) {
+            int n = 0;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return next >= count || next <= taking + ahead; });
+                if (next >= count)
+                    return;
+                n = next++;
+            }
+            ParsedFile parsed = parse(n);
+            {
+                std::lock_guard lock(mutex);
+                done[std::size_t(n)] = std::move(parsed);
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::jthread> workers;
+    workers.reserve(std::size_t(threads));
+    for (int i = 0; i < threads; ++i)
+        workers.emplace_back(work);
+
+    for (int n = 0; n < count; ++n) {
+        ParsedFile parsed;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return done[std::size_t(n)].has_value(); });
+            parsed = std::move(*done[std::size_t(n)]);
+            done[std::size_t(n)].reset();
+            taking = n + 1;
+        }
+        changed.notify_all();
+        take(n, parsed);
+    }
+}
