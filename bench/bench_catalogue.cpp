@@ -101,21 +101,13 @@ void report(const QString &key, qint64 value)
 // Reads and decodes every catalogue file with the production reader, and nothing else.
 int childFloor(const QString &folder)
 {
-    QElapsedTimer timer;
-    timer.start();
     qint64 lines = 0;
-    for (const QString &name : ListFolderFiles(folder)) {
-        if (name.isEmpty())
-            continue;
-        bool ok = false;
-        const QStringList decoded = readCodePageLines(folder + u'/' + name, &ok);
-        if (!ok) {
-            err() << "cannot read " << folder << '/' << name << Qt::endl;
-            return 1;
-        }
-        lines += decoded.size();
+    const double ms = readAndDecodeMs(folder, &lines);
+    if (ms < 0) {
+        err() << "cannot read the files of " << folder << Qt::endl;
+        return 1;
     }
-    report(u"ms"_s, elapsedMs(timer));
+    report(u"ms"_s, ms);
     report(u"lines"_s, lines);
     report(u"peak_kib"_s, peakRssKiB());
     return 0;

@@ -1,10 +1,12 @@
 #include "cataloguegenerator.h"
 
 #include "codepage.h"
+#include "general.h"
 
 #include <QByteArray>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 
 #include <QFile>
 #include <QFileInfo>
@@ -404,4 +406,22 @@ std::optional<BenchCatalogue> benchCatalogue(const QCoreApplication &app)
         return std::nullopt;
     }
     return out;
+}
+
+double readAndDecodeMs(const QString &folder, qint64 *lines)
+{
+    QElapsedTimer timer;
+    timer.start();
+    qint64 count = 0;
+    for (const QString &name : ListFolderFiles(folder)) {
+        if (name.isEmpty())
+            continue;
+        bool ok = false;
+        count += readCodePageLines(folder + u'/' + name, &ok).size();
+        if (!ok)
+            return -1;
+    }
+    if (lines)
+        *lines = count;
+    return double(timer.nsecsElapsed()) / 1e6;
 }

@@ -153,10 +153,14 @@ bool readRegularFile(const QString &path, QByteArray &bytes)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 
     // One byte more than the size, so that the read meeting the end needs no regrowing; a file
-    // growing while read still comes whole. The caller's buffer is reused: a fresh block for every
-    // file of a large catalogue costs more than the reading itself (each is new memory to fault
-    // in).
-    bytes.resize(qsizetype(st.st_size) + 1);
+    // growing while read still comes whole. The caller's buffer is reused when it is its own and
+    // large enough; otherwise a block of exactly that size replaces it (growing the old one would
+    // round the size up, and a loader that keeps the bytes would keep the rounding too).
+    const qsizetype want = qsizetype(st.st_size) + 1;
+    if (bytes.capacity() < want || !bytes.isDetached())
+        bytes = QByteArray(want, Qt::Uninitialized);
+    else
+        bytes.resize(want);
     qsizetype have = 0;
     for (;;) {
         if (have == bytes.size())

@@ -31,6 +31,20 @@ void adviseHugePages(const void *data, std::size_t bytes)
 }
 } // namespace
 
+// Calls visit(depth, component) for each component of path, down to kMaxDepth.
+template<typename Visit>
+void CatalogueIndex::forEachComponent(QStringView path, Visit &&visit)
+{
+    qsizetype start = 0;
+    for (std::size_t depth = 0;; ++depth) {
+        const qsizetype slash = depth + 1 < kMaxDepth ? path.indexOf(u'/', start) : -1;
+        visit(depth, slash < 0 ? path.mid(start) : path.mid(start, slash - start));
+        if (slash < 0)
+            return;
+        start = slash + 1;
+    }
+}
+
 CatalogueIndex::CatalogueIndex()
 {
     reset();
@@ -107,10 +121,10 @@ QString CatalogueIndex::path(qsizetype i) const
         return {};
     const Entry &e = m_entries[std::size_t(i)];
     QString text;
-    for (std::uint32_t k = 0; k < e.pathLength; ++k) {
+    for (std::size_t k = 0; k < e.pathLength; ++k) {
         if (k)
             text.append(u'/');
-        text.append(m_components[m_pathIds[e.pathOffset + k]]);
+        text.append(m_components[componentOf(e, k)]);
     }
     return text;
 }
@@ -174,20 +188,18 @@ void CatalogueIndex::Batch::add(QStringView path, QStringView category, QStringV
                                 std::uint32_t offset, std::uint32_t length)
 {
     // Numbered in the order appending one by one interns them: fields first, then the path.
-    Record r{offset, length, 0, 0, 0, 0};
+    Record r{offset, length, 0, 0, false, 0, 0};
     r.category = internAt(kCategorySlot, category);
     r.thirdField = internAt(kThirdFieldSlot, third);
     r.pathOffset = std::uint32_t(m_pathIds.size());
-    qsizetype start = 0;
-    for (std::size_t depth = 0;; ++depth) {
-        const qsizetype slash = path.indexOf(u'/', start);
-        const QStringView part = slash < 0 ? path.mid(start) : path.mid(start, slash - start);
-        m_pathIds.push_back(internAt(kPathSlots + depth, part));
-        if (slash < 0)
-            break;
-        start = slash + 1;
-    }
-    r.pathLength = std::uint32_t(m_pathIds.size() - r.pathOffset);
+    forEachComponent(path, [this, &r](std::size_t depth, QStringView part) {
+        const std::uint32_t id = internAt(kPathSlots + depth, part);
+        ++r.pathLength;
+        if (depth == 0 && id == r.category)
+            r.categoryFirst = true;
+        else
+            m_pathIds.push_back(id);
+    });
     m_entries.push_back(r);
 }
 
@@ -214,9 +226,18 @@ void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool ado
         return;
     // The batch's numbers, in the order it first used them, become the index's: interning them
     // in that order numbers new components exactly as appending record after record does.
+    // A new component takes the batch's text itself, which then lives on in the index.
     std::vector<std::uint32_t> ids(batch.m_components.size());
-    for (std::size_t i = 0; i < ids.size(); ++i)
-        ids[i] = intern(batch.m_components[i]);
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        QString &text = batch.m_components[i];
+        if (const auto it = m_componentIds.find(text); it != m_componentIds.end()) {
+            ids[i] = it->second;
+            continue;
+        }
+        ids[i] = std::uint32_t(m_components.size());
+        m_components.push_back(std::move(text));
+        m_componentIds.emplace(m_components.back(), ids[i]);
+    }
     std::uint32_t chunk = kNoId;
     if (adopt) {
         m_chunks.push_back(bytes);
@@ -237,9 +258,10 @@ void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool ado
         e.thirdField = ids[r.thirdField];
         e.pathOffset = std::uint32_t(m_pathIds.size());
         e.pathLength = r.pathLength;
-        for (std::uint32_t k = 0; k < r.pathLength; ++k)
+        e.categoryFirst = r.categoryFirst;
+        for (std::uint32_t k = 0; k < storedIds(e); ++k)
             m_pathIds.push_back(ids[batch.m_pathIds[r.pathOffset + k]]);
-        m_livePathIds += r.pathLength;
+        m_livePathIds += storedIds(e);
         m_entries.push_back(e);
     }
 }
@@ -250,7 +272,7 @@ void CatalogueIndex::setEntry(qsizetype i, QStringView path, QStringView record,
         return;
     Entry &e = m_entries[std::size_t(i)];
     if (e.used)
-        m_livePathIds -= e.pathLength;
+        m_livePathIds -= storedIds(e);
     m_changed.push_back(i);
     e.used = true;
     e.file = file;
@@ -265,7 +287,7 @@ void CatalogueIndex::setPath(qsizetype i, QStringView path)
     if (isEmptyEntry(i))
         return;
     Entry &e = m_entries[std::size_t(i)];
-    m_livePathIds -= e.pathLength;
+    m_livePathIds -= storedIds(e);
     storePath(e, path);
     compactPaths();
 }
@@ -275,7 +297,7 @@ void CatalogueIndex::clearEntry(qsizetype i)
     if (isEmptyEntry(i))
         return;
     Entry &e = m_entries[std::size_t(i)];
-    m_livePathIds -= e.pathLength;
+    m_livePathIds -= storedIds(e);
     m_changed.push_back(i);
     e = Entry{};
 }
@@ -338,17 +360,17 @@ std::uint32_t CatalogueIndex::internAt(std::size_t slot, QStringView component)
 void CatalogueIndex::storePath(Entry &e, QStringView path)
 {
     e.pathOffset = std::uint32_t(m_pathIds.size());
-    qsizetype start = 0;
-    for (std::size_t depth = 0;; ++depth) {
-        const qsizetype slash = path.indexOf(u'/', start);
-        const QStringView part = slash < 0 ? path.mid(start) : path.mid(start, slash - start);
-        m_pathIds.push_back(internAt(kPathSlots + depth, part));
-        if (slash < 0)
-            break;
-        start = slash + 1;
-    }
-    e.pathLength = std::uint32_t(m_pathIds.size() - e.pathOffset);
-    m_livePathIds += e.pathLength;
+    e.pathLength = 0;
+    e.categoryFirst = false;
+    forEachComponent(path, [this, &e](std::size_t depth, QStringView part) {
+        const std::uint32_t id = internAt(kPathSlots + depth, part);
+        ++e.pathLength;
+        if (depth == 0 && id == e.category)
+            e.categoryFirst = true;
+        else
+            m_pathIds.push_back(id);
+    });
+    m_livePathIds += storedIds(e);
 }
 
 void CatalogueIndex::storeFields(Entry &e, QStringView record)
@@ -366,7 +388,14 @@ int CatalogueIndex::componentCount(qsizetype i) const
 std::uint32_t CatalogueIndex::componentId(qsizetype i, int k) const
 {
     const Entry &e = m_entries[std::size_t(i)];
-    return m_pathIds[e.pathOffset + std::uint32_t(k)];
+    return componentOf(e, std::size_t(k));
+}
+
+std::uint32_t CatalogueIndex::componentOf(const Entry &e, std::size_t k) const
+{
+    if (!e.categoryFirst)
+        return m_pathIds[e.pathOffset + k];
+    return k == 0 ? e.category : m_pathIds[e.pathOffset + k - 1];
 }
 
 std::uint32_t CatalogueIndex::categoryId(qsizetype i) const
@@ -391,7 +420,7 @@ void CatalogueIndex::compactPaths()
             continue;
         const auto offset = std::uint32_t(compact.size());
         compact.insert(compact.end(), m_pathIds.begin() + e.pathOffset,
-                       m_pathIds.begin() + e.pathOffset + e.pathLength);
+                       m_pathIds.begin() + e.pathOffset + storedIds(e));
         e.pathOffset = offset;
     }
     m_pathIds = std::move(compact);
@@ -417,7 +446,10 @@ bool CatalogueIndex::idsStartWith(const Entry &e, const std::vector<std::uint32_
     // and its first ones are the key's.
     if (e.pathLength <= ids.size())
         return false;
-    return std::equal(ids.begin(), ids.end(), m_pathIds.begin() + e.pathOffset);
+    for (std::size_t k = 0; k < ids.size(); ++k)
+        if (componentOf(e, k) != ids[k])
+            return false;
+    return true;
 }
 
 bool CatalogueIndex::pathStartsWith(qsizetype i, QStringView key) const

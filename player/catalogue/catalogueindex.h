@@ -77,7 +77,8 @@ public:
             std::uint32_t offset;
             std::uint32_t length;
             std::uint32_t pathOffset;
-            std::uint32_t pathLength;
+            std::uint16_t pathLength;
+            bool categoryFirst;
             std::uint32_t category;
             std::uint32_t thirdField;
         };
@@ -135,13 +136,21 @@ private:
         std::uint32_t recordOffset = 0;
         std::uint32_t recordLength = 0;
         std::uint32_t pathOffset = 0;
-        std::uint32_t pathLength = 0;
         std::uint32_t category = 0;
         std::uint32_t thirdField = 0;
         std::int32_t file = 0;
+        std::uint16_t pathLength = 0; // components, see kMaxDepth
         bool used = false;
+        // The path's first component is the category (as it nearly always is): its number is
+        // not stored again among the path's.
+        bool categoryFirst = false;
     };
+    // A path has at most this many components: the rest of a deeper one (only a damaged line
+    // can give one) stays, slashes and all, in its last component, so its text comes back whole.
+    static constexpr std::size_t kMaxDepth = 0xffff;
 
+    template<typename Visit>
+    static void forEachComponent(QStringView path, Visit &&visit);
     void storeRecordBytes(Entry &e, QByteArrayView bytes);
     void storeRecord(Entry &e, QStringView record);
     void storePath(Entry &e, QStringView path);
@@ -151,6 +160,9 @@ private:
     // The component numbers of a folder key ("A/B/"), or false when a component was never seen.
     bool keyComponents(QStringView key, std::vector<std::uint32_t> &ids) const;
     bool idsStartWith(const Entry &e, const std::vector<std::uint32_t> &ids) const;
+    // Component k of an entry's path, and the number of component numbers it stores.
+    std::uint32_t componentOf(const Entry &e, std::size_t k) const;
+    static std::uint32_t storedIds(const Entry &e) { return e.pathLength - e.categoryFirst; }
     QByteArrayView recordBytes(const Entry &e) const;
     void compactPaths();
 

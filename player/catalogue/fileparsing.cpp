@@ -52,9 +52,9 @@ void forEachParsedInOrder(int count, int threads, const std::function<ParsedFile
     if (count <= 0)
         return;
     threads = std::clamp(threads, 1, count);
-    // Items parsed ahead of the one being taken, at most: enough to keep every worker busy while
-    // the caller appends, few enough that the parsed texts waiting cost little memory.
-    const int ahead = threads + 1;
+    // While the caller appends item t, workers parse items up to t + threads: one each, so that
+    // no more items wait parsed than there are workers (each costs memory until appended).
+    const int ahead = threads - 1;
 
     std::mutex mutex;
     std::condition_variable changed;

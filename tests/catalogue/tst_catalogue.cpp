@@ -380,6 +380,25 @@ private Q_SLOTS:
         QCOMPARE(c.index().findRecord(before.at(3)), 3);
     }
 
+    void aDamagedLineWithAVeryDeepPathKeepsItsText()
+    {
+        // 70,000 slashes: more components than an entry records. The path's text must still come
+        // back whole, and the entries around it stay as they were.
+        QTemporaryDir dir;
+        const QString deep = u"أدعية!"_s + QString(u"a/"_s).repeated(70000) + u"b!none!x.mp3"_s;
+        const QString plain = u"أدعية!T!none!y.mp3"_s;
+        writeLines(dir.filePath(u"a.txt"_s), {plain, deep, plain});
+        Catalogue c;
+        c.linkFolder = dir.path();
+        c.BuildTree();
+        QCOMPARE(c.index().size(), 4);
+        QCOMPARE(c.index().path(2), c.BuildPath(deep));
+        QCOMPARE(c.index().componentCount(2), 0xffff);
+        QCOMPARE(c.index().entry(3), u"أدعية/T***"_s + plain + u"***0"_s);
+        c.index().setEntry(1, c.BuildPath(deep), deep, 0);
+        QCOMPARE(c.index().path(1), c.index().path(2));
+    }
+
     void regroupingReproducesTheLoadedPaths()
     {
         Catalogue c;
