@@ -1,7 +1,6 @@
+#include "appfolder.h"
 #include "updateform.h"
 #include "updateprocedure.h"
-
-#include "appfolder.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

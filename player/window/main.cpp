@@ -1,7 +1,6 @@
+#include "appfolder.h"
 #include "mainframe.h"
 #include "toolcommands.h"
-
-#include "appfolder.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
