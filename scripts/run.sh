@@ -21,7 +21,7 @@ install -m 755 build/player/window/Marvoli "$app/Marvoli"
 install -m 755 build/updater/Renfold "$app/Renfold"
 # The updater's information file, pointing at the demo server of scripts/serve-demo-update.sh;
 # kept once there, as each update rewrites it.
-[ -e "$app/updtinfos" ] || printf '[update]\r\n0\r\nhttp://127.0.0.1:8765/updtinfos\r\nhttp://127.0.0.1:8765/update#.cab\r\n' >"$app/updtinfos"
+[ -e "$app/updtinfos" ] || cp data/updtinfos "$app/updtinfos"
 # Sample catalogue files are copied only where missing, so the user's edits stay.
 cp -n data/DB/* "$app/DB/"
 bash scripts/make-samples.sh "$app/samples"

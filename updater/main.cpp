@@ -1,8 +1,11 @@
+#include "appfolder.h"
 #include "updateform.h"
+#include "updateprocedure.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QNetworkProxyFactory>
 #include <QTranslator>
 
@@ -10,7 +13,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The updater's entry: its one window, right to left, working on the folder it was started from.
+// The updater's entry: its one window, right to left, working on the application folder (its own
+// folder when portable, the user's data folder when installed).
 int StartUpdater(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -22,7 +26,17 @@ int StartUpdater(int argc, char **argv)
         QApplication::installTranslator(&qtTexts);
     QNetworkProxyFactory::setUseSystemConfiguration(true);
 
-    UpdateForm form(QCoreApplication::applicationDirPath());
+    const AppFolder folder = chooseAppFolder(systemAppFolderPlaces());
+    if (!folder.ready()) {
+        QMessageBox box(QMessageBox::Critical, u"Renfold"_s, folder.error);
+        box.setObjectName(u"appFolderFailed"_s);
+        box.exec();
+        return 1;
+    }
+    UpdateForm form(folder.path);
+    // The player to start again is the one beside the updater, wherever the data are.
+    form.procedure().setProgramFolder(QCoreApplication::applicationDirPath());
+    form.setInstalled(folder.installed());
     form.show();
     return app.exec();
 }

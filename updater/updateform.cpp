@@ -51,8 +51,16 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     Check1 = new QCheckBox(u"إعادة تشغيل البرنامج بعد التحديث"_s, Shape1);
     Check1->setObjectName(u"Check1"_s);
     Check1->setChecked(true);
+    m_installedNote = new QLabel(
+        u"البرنامج مثبَّت من حزمة النظام: يُحدَّث هنا الفهرس وحده، ويحدِّث مدير الحزم البرنامجَ نفسه."_s,
+        Shape1);
+    m_installedNote->setObjectName(u"installedNote"_s);
+    m_installedNote->setAccessibleName(u"ملاحظة التثبيت"_s);
+    m_installedNote->setWordWrap(true);
+    m_installedNote->hide();
     auto *inside = new QVBoxLayout(Shape1);
     inside->addWidget(Label1, 1);
+    inside->addWidget(m_installedNote);
     inside->addWidget(Check1);
 
     Command1 = new QPushButton(u"تحديث"_s, this);
@@ -97,6 +105,12 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
 }
 
 UpdateForm::~UpdateForm() = default;
+
+void UpdateForm::setInstalled(bool installed)
+{
+    m_procedure->setInstalled(installed);
+    m_installedNote->setVisible(installed);
+}
 
 void UpdateForm::ShowStatus(QLabel *label, const QString &text)
 {

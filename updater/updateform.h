@@ -22,6 +22,8 @@ public:
     ~UpdateForm() override;
 
     UpdateProcedure &procedure() { return *m_procedure; }
+    // An installed copy: catalogue updates only, which a line of the window says.
+    void setInstalled(bool installed);
 
     // Shows a status text in the label, wrapped to its width.
     static void ShowStatus(QLabel *label, const QString &text);
@@ -45,6 +47,7 @@ private:
     UpdateProcedure *m_procedure;
     QFrame *Shape1;
     QLabel *Label1;
+    QLabel *m_installedNote;
     QPushButton *Command1;
     QPushButton *Command2;
     QCheckBox *Check1;

@@ -28,6 +28,10 @@ namespace {
 
 const QString kMissingFile = u"أحد الملفات اللازمة للتحديث ناقص"_s;
 const QString kExtractFailed = u"حدث خطأ أثناء استخراج ملفات التحديث"_s;
+// Said when an update brought program files that an installed copy leaves to its package.
+const QString kProgramFilesLeft =
+    u"البرنامج مثبَّت من حزمة النظام، فيُحدَّث الفهرس وحده، ويتولى مدير الحزم تحديث البرنامج نفسه؛ "
+    u"لذا لم تُنسخ ملفات البرنامج التي جاءت مع هذا التحديث."_s;
 // The text the player's main window caption holds; the players to close are found by it.
 const QString kPlayerTitle = u"Marvoli"_s;
 
@@ -73,6 +77,7 @@ QString readmeText(const QString &path)
 UpdateProcedure::UpdateProcedure(QString appFolder, QObject *parent)
     : QObject(parent)
     , m_appFolder(std::move(appFolder))
+    , m_programFolder(m_appFolder)
 {
     closePlayers = [](const QString &titleFragment) {
         ClosePlayerWindows(titleFragment);
@@ -87,6 +92,11 @@ UpdateProcedure::~UpdateProcedure() = default;
 QString UpdateProcedure::path(const QString &name) const
 {
     return QDir(m_appFolder).filePath(name);
+}
+
+QString UpdateProcedure::playerPath() const
+{
+    return QDir(m_programFolder).filePath(u"Marvoli"_s);
 }
 
 void UpdateProcedure::cancel()
@@ -266,10 +276,16 @@ bool UpdateProcedure::installCabinet(const QString &cabinet, qint16 number, bool
     // Every file first goes beside its target; only when all are there do they take their places.
     QList<StagedFile> files;
     std::optional<StagedFile> replacement;
+    int programFilesLeft = 0;
     for (const QString &name : ListFolderFiles(workFolder())) {
         if (name.isEmpty())
             continue;
         StagedFile file{work.filePath(name), {}, {}, placementOf(name)};
+        if (m_installed && file.placement != Placement::Catalogue &&
+            file.placement != Placement::ReadMe) {
+            ++programFilesLeft;
+            continue;
+        }
         switch (file.placement) {
         case Placement::RunningPlayer:
             continue; // the running player is never overwritten
@@ -288,8 +304,14 @@ bool UpdateProcedure::installCabinet(const QString &cabinet, qint16 number, bool
         }
         files.append(file);
     }
-    if (files.isEmpty() && !replacement)
-        return false; // a cabinet without a file to place is no update
+    if (programFilesLeft > 0)
+        Q_EMIT status(kProgramFilesLeft);
+    if (files.isEmpty() && !replacement) {
+        // A cabinet without a file to place is no update, unless all it brought were program
+        // files an installed copy leaves out: then it is handled.
+        work.removeRecursively();
+        return programFilesLeft > 0;
+    }
     if (replacement)
         files.append(*replacement);
 

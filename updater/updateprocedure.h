@@ -17,6 +17,9 @@ class QNetworkAccessManager;
 // unpacked into an empty work folder, its files are placed only once all of them were unpacked
 // and staged beside their targets, and the installed number moves only after they are all in
 // place. Nothing is written outside the application folder.
+//
+// An installed copy (setInstalled) gets catalogue updates only; the package manager updates the
+// programs.
 class UpdateProcedure : public QObject
 {
     Q_OBJECT
@@ -41,6 +44,14 @@ public:
     std::function<void(const QString &titleFragment)> closePlayers;
     std::function<bool(const QString &program)> startProgram;
 
+    // Where the programs themselves are (the player is started from there again after an
+    // update); the application folder unless set. An installed copy's programs are in bin/.
+    void setProgramFolder(QString folder) { m_programFolder = std::move(folder); }
+    // An installed copy's programs belong to the system's package manager: only catalogue files
+    // and read-mes are placed, the program files an update brings are left out.
+    void setInstalled(bool installed) { m_installed = installed; }
+    bool installed() const { return m_installed; }
+
     // A transfer that receives nothing for this long is given up (30 s unless set).
     void setStallTimeout(std::chrono::milliseconds timeout) { m_stallTimeout = timeout; }
 
@@ -57,8 +68,8 @@ public:
 
     QString path(const QString &name) const;
     QString workFolder() const { return path(QStringLiteral("Updates")); }
-    // The player's executable in the application folder.
-    QString playerPath() const { return path(QStringLiteral("Marvoli")); }
+    // The player's executable in the program folder.
+    QString playerPath() const;
 
 Q_SIGNALS:
     // A status text for the user.
@@ -76,6 +87,8 @@ private:
     End errorStop();
 
     QString m_appFolder;
+    QString m_programFolder;
+    bool m_installed = false;
     std::unique_ptr<QNetworkAccessManager> m_network;
     Download *m_download = nullptr;
     std::chrono::milliseconds m_stallTimeout{30000};

@@ -1,9 +1,12 @@
+#include "appfolder.h"
 #include "mainframe.h"
 #include "startupreport.h"
+#include "toolcommands.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QNetworkProxyFactory>
 #include <QTranslator>
 
@@ -13,7 +16,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The program's entry: one main window, right to left, with its data beside the executable.
+// The program's entry: one main window, right to left, with its data in the application folder
+// (beside the executable when portable, the user's data folder when installed).
 int StartUp(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -30,7 +34,16 @@ int StartUp(int argc, char **argv)
     // The audio library reads numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
-    MainFrame mainframe(QCoreApplication::applicationDirPath());
+    const AppFolder folder = chooseAppFolder(systemAppFolderPlaces());
+    if (!folder.ready()) {
+        QMessageBox box(QMessageBox::Critical, u"Marvoli"_s, folder.error);
+        box.setObjectName(u"appFolderFailed"_s);
+        box.exec();
+        return 1;
+    }
+    MainFrame mainframe(folder.path);
+    // The updater is installed beside the player, wherever the data are.
+    mainframe.tools().setProgramFolder(QCoreApplication::applicationDirPath());
     StartupReport::quitWhenShown(&mainframe);
     mainframe.show();
     return app.exec();

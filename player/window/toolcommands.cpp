@@ -13,6 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 ToolCommands::ToolCommands(QString appFolder, QWidget *window)
     : QObject(window)
     , m_appFolder(std::move(appFolder))
+    , m_programFolder(m_appFolder)
     , m_window(window)
 {}
 
@@ -29,12 +30,12 @@ void ToolCommands::attach(const MainMenus::Items &items)
 
 QString ToolCommands::updaterPath() const
 {
-    return QDir(m_appFolder).filePath(u"Renfold"_s);
+    return QDir(m_programFolder).filePath(u"Renfold"_s);
 }
 
 void ToolCommands::mUpdate_Click()
 {
-    start({updaterPath(), {}}, u"تعذر تشغيل برنامج التحديث Renfold من مجلد البرنامج."_s);
+    start({updaterPath(), {}}, u"تعذر تشغيل برنامج التحديث Renfold."_s);
 }
 
 ToolCommands::Command ToolCommands::networkSettingsTool()

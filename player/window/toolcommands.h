@@ -27,14 +27,16 @@ public:
     // Connects the Tools and About items, and offers the network item only where its tool is.
     void attach(const MainMenus::Items &items);
 
-    // Starts the updater from the application folder, without arguments and without waiting.
+    // Starts the updater in the application folder, without arguments and without waiting.
     void mUpdate_Click();
     // Opens the desktop's network (proxy) settings.
     void IntOptions_Click();
     // Shows the About window, modal to the main window.
     void about_Click();
 
-    // The updater's path: "Renfold" in the application folder.
+    // Where the programs are: the application folder unless set (an installed copy's are in bin/).
+    void setProgramFolder(QString folder) { m_programFolder = std::move(folder); }
+    // The updater's path: "Renfold" in the program folder.
     QString updaterPath() const;
     // The desktop's tool for network settings when one is installed (GNOME's or KDE's);
     // otherwise the item is not offered.
@@ -44,5 +46,6 @@ private:
     void start(const Command &command, const QString &failure);
 
     QString m_appFolder;
+    QString m_programFolder;
     QWidget *m_window;
 };

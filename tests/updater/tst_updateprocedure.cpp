@@ -99,9 +99,13 @@ class TestUpdateProcedure : public QObject
     {
         m_server->addFile(u"/up%1.cab"_s.arg(number), makeCab(files), "application/vnd.ms-cab");
     }
-    End run(bool restart = false)
+    End run(bool restart = false, bool installed = false)
     {
         UpdateProcedure update(m_app->path());
+        if (installed) {
+            update.setInstalled(true);
+            update.setProgramFolder(app(u"bin"_s));
+        }
         update.setStallTimeout(std::chrono::seconds(5));
         update.closePlayers = [this](const QString &title) {
             m_closed.append(title);
@@ -241,6 +245,58 @@ private Q_SLOTS:
         QCOMPARE(m_closed, QStringList{u"Marvoli"_s});
         QCOMPARE(m_started, QStringList{app(u"mvnew"_s)});
         QVERIFY(!QFile::exists(app(u"zlater.txt"_s)));
+    }
+
+    void installedCopyGetsCatalogueOnly()
+    {
+        prepare(5, 7);
+        // Program files beside a catalogue file, then an update of program files only.
+        offer(6, {{u"links6.txt"_s, "six"},
+                  {u"Marvoli"_s, "player"},
+                  {u"mvnew"_s, "#!/bin/sh\n"},
+                  {u"tool.dll"_s, "tool"},
+                  {u"readme.txt"_s, "note"}});
+        offer(7, {{u"mvnew"_s, "#!/bin/sh\n"}});
+        QCOMPARE(run(true, true), End::Done);
+        QCOMPARE(line2(), "7");
+        QCOMPARE(readFile(app(u"DB/links6.txt"_s)), "six");
+        QCOMPARE(readFile(app(u"readme.txt"_s)), "note");
+        for (const QString &name : {u"Marvoli"_s, u"mvnew"_s, u"tool.dll"_s})
+            QVERIFY2(!QFile::exists(app(name)), qPrintable(name));
+        QVERIFY(m_statuses.filter(u"مدير الحزم"_s).size() == 2);
+        QCOMPARE(m_statuses.last(), u"تم تحميل جميع التحديثات بنجاح"_s);
+        QVERIFY(!QFile::exists(app(u"Updates"_s)));
+        // The installed player is the one started again, not one in the data folder.
+        QCOMPARE(m_started, QStringList{app(u"bin/Marvoli"_s)});
+    }
+
+    void installedCopyMovesOnlyWithTheCatalogueInPlace()
+    {
+        prepare(5, 6);
+        // The catalogue file cannot be placed (a folder holds its name): program files or not,
+        // the update is not installed.
+        offer(6, {{u"links6.txt"_s, "six"}, {u"mvnew"_s, "#!/bin/sh\n"}});
+        QVERIFY(QDir().mkpath(app(u"DB/links6.txt"_s)));
+        QCOMPARE(run(true, true), End::ErrorStop);
+        QCOMPARE(line2(), "5");
+        QCOMPARE(m_statuses.last(), u"حدث خطأ أثناء استخراج ملفات التحديث"_s);
+        QVERIFY(QFileInfo(app(u"DB/links6.txt"_s)).isDir());
+        QVERIFY(!QFile::exists(app(u"mvnew"_s)));
+        QVERIFY(m_started.isEmpty());
+    }
+
+    void theWindowOfAnInstalledCopy()
+    {
+        prepare(5, 5);
+        UpdateForm form(m_app->path());
+        auto *note = form.findChild<QLabel *>(u"installedNote"_s);
+        QVERIFY(note);
+        QVERIFY(note->isHidden());
+        form.setInstalled(true);
+        form.show();
+        QVERIFY(note->isVisible());
+        QVERIFY(note->text().contains(u"مدير الحزم"_s));
+        QVERIFY(form.procedure().installed());
     }
 
     void theWindow()
