@@ -88,17 +88,17 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     transport->addWidget(m_positionSlider, 1);
     transport->addWidget(m_lengthLabel);
 
-    auto *status = new QHBoxLayout;
-    status->setSpacing(4);
-    status->addWidget(m_statusLabel, 1);
-    status->addWidget(volumeIcon);
-    status->addWidget(m_volumeSlider);
+    m_statusRow = new QHBoxLayout;
+    m_statusRow->setSpacing(4);
+    m_statusRow->addWidget(m_statusLabel, 1);
+    m_statusRow->addWidget(volumeIcon);
+    m_statusRow->addWidget(m_volumeSlider);
 
     auto *rows = new QVBoxLayout(this);
     rows->setContentsMargins(4, 2, 4, 2);
     rows->setSpacing(0);
     rows->addLayout(transport);
-    rows->addLayout(status);
+    rows->addLayout(m_statusRow);
 
     connect(m_player, &AudioPlayer::StateChanged, this, &AudioControl::showState);
     connect(m_player, &AudioPlayer::PositionChanged, this, &AudioControl::showPosition);
@@ -140,6 +140,13 @@ QString AudioControl::formatTime(qint64 ms)
 QSize AudioControl::sizeHint() const
 {
     return {321, 57};
+}
+
+void AudioControl::addStatusWidget(QWidget *widget)
+{
+    widget->setParent(this);
+    // After the status line, before the volume icon and slider.
+    m_statusRow->insertWidget(m_statusRow->count() - 2, widget);
 }
 
 void AudioControl::showState(int state)
