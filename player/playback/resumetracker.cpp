@@ -54,8 +54,9 @@ void ResumeTracker::positionChanged(qint64 position, qint64 length)
 
 void ResumeTracker::stateChanged(int state)
 {
-    // The player is not asked anything here: it may be on its way out.
-    if (state == AudioPlayer::Stopped)
+    // Stopped, or a clip opening (it may replace one without a stop between): the clip before is
+    // done with. The player is not asked anything here: it may be on its way out.
+    if (state == AudioPlayer::Stopped || state == AudioPlayer::Opening)
         flush();
 }
 
