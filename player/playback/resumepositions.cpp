@@ -12,6 +12,12 @@ using namespace Qt::Literals::StringLiterals;
 // paths, and a path on this system may hold any character (Persian or Urdu letters, symbols) that
 // windows-1256 cannot write. A link must come back exactly as it went in, or it is never found.
 
+namespace {
+constexpr qint64 kMaxLine = 16 * 1024;
+// No recording lasts a year; a larger number is damage, and would overflow in milliseconds.
+constexpr qint64 kMaxSeconds = 366LL * 24 * 3600;
+} // namespace
+
 ResumePositions::ResumePositions(QString path)
     : m_path(std::move(path))
 {}
@@ -34,18 +40,23 @@ void ResumePositions::load()
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (QByteArray line : lines) {
-        if (m_entries.size() >= kLimit)
-            break;
-        if (line.endsWith('\r'))
+    // Line by line, so that a damaged file of any size costs no more than a few lines of memory.
+    while (!file.atEnd() && m_entries.size() < kLimit) {
+        QByteArray line = file.readLine(kMaxLine);
+        if (!line.endsWith('\n') && !file.atEnd()) {
+            // Longer than any link: damaged. Skipped to its end.
+            while (!file.atEnd() && !file.readLine(kMaxLine).endsWith('\n')) {
+            }
+            continue;
+        }
+        while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
         const qsizetype tab = line.indexOf('\t');
         if (tab <= 0)
             continue;
         bool ok = false;
         const qint64 seconds = line.left(tab).toLongLong(&ok);
-        if (!ok || seconds <= 0)
+        if (!ok || seconds <= 0 || seconds > kMaxSeconds)
             continue;
         const QByteArray bytes = line.mid(tab + 1);
         const QString link = QString::fromUtf8(bytes);

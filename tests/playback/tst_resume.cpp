@@ -143,11 +143,13 @@ private Q_SLOTS:
                            "\thttp://h/no-seconds.mp3\n"
                            "abc\thttp://h/not-a-number.mp3\n"
                            "-5\thttp://h/negative.mp3\n"
+                           "99999999999999999\thttp://h/huge.mp3\n"
                            "700\t\n"
                            "800\tav://lavfi:anullsrc\n"
                            "900\thttp://h/good.mp3\n"
                            "\n"
                            "1000\thttp://h/\xff\xfe.mp3\n";
+        bytes += "1100\thttp://h/" + QByteArray(100000, 'y') + ".mp3\n"; // far too long
         bytes += "650\t" + kArabicFile.toUtf8() + '\n';
         bytes += QByteArray(5000, 'x'); // a cut-off tail
         QVERIFY(write(path(), bytes));
