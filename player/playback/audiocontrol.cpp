@@ -88,17 +88,18 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     transport->addWidget(m_positionSlider, 1);
     transport->addWidget(m_lengthLabel);
 
-    m_statusRow = new QHBoxLayout;
-    m_statusRow->setSpacing(4);
-    m_statusRow->addWidget(m_statusLabel, 1);
-    m_statusRow->addWidget(volumeIcon);
-    m_statusRow->addWidget(m_volumeSlider);
+    auto *status = new QHBoxLayout;
+    status->setSpacing(4);
+    status->addWidget(m_statusLabel, 1);
+    status->addWidget(volumeIcon);
+    status->addWidget(m_volumeSlider);
+    m_statusRow = status;
 
     auto *rows = new QVBoxLayout(this);
     rows->setContentsMargins(4, 2, 4, 2);
     rows->setSpacing(0);
     rows->addLayout(transport);
-    rows->addLayout(m_statusRow);
+    rows->addLayout(status);
 
     connect(m_player, &AudioPlayer::StateChanged, this, &AudioControl::showState);
     connect(m_player, &AudioPlayer::PositionChanged, this, &AudioControl::showPosition);
