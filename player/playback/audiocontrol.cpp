@@ -93,6 +93,7 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     status->addWidget(m_statusLabel, 1);
     status->addWidget(volumeIcon);
     status->addWidget(m_volumeSlider);
+    m_statusRow = status;
 
     auto *rows = new QVBoxLayout(this);
     rows->setContentsMargins(4, 2, 4, 2);
@@ -140,6 +141,13 @@ QString AudioControl::formatTime(qint64 ms)
 QSize AudioControl::sizeHint() const
 {
     return {321, 57};
+}
+
+void AudioControl::addStatusWidget(QWidget *widget)
+{
+    widget->setParent(this);
+    // After the status line, before the volume icon and slider.
+    m_statusRow->insertWidget(m_statusRow->count() - 2, widget);
 }
 
 void AudioControl::showState(int state)

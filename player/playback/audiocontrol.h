@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class AudioPlayer;
+class QHBoxLayout;
 class QLabel;
 class QSlider;
 class QToolButton;
@@ -25,6 +26,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // Puts a feature's own small widget on the status row, beside the volume.
+    void addStatusWidget(QWidget *widget);
+
 private:
     void showState(int state);
     void showPosition(qint64 position, qint64 length);
@@ -41,5 +45,6 @@ private:
     QLabel *m_lengthLabel;
     QSlider *m_volumeSlider;
     QLabel *m_statusLabel;
+    QHBoxLayout *m_statusRow;
     bool m_showingFailure = false;
 };

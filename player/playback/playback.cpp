@@ -2,6 +2,7 @@
 
 #include "audioplayer.h"
 #include "recentlist.h"
+#include "resumepositions.h"
 #include "tapekeys.h"
 #include "taperecord.h"
 
@@ -62,6 +63,7 @@ void Playback::PlayTape(const QString &key, PlayMode mode)
     m_player.LoadClip(link);
     Q_EMIT linkChanged(link);
     m_player.StartPlay();
+    prepareResume(link);
 
     m_title = TapeKeys::DisplayTitle(key);
     Q_EMIT titleChanged(m_title);
@@ -106,6 +108,7 @@ void Playback::replayRecent(const QString &line)
     m_player.setClipSource(link);
     Q_EMIT linkChanged(link);
     m_player.StartPlay();
+    prepareResume(link);
 
     const QString ending = link.right(3).toLower();
     if (ending == u"mp3"_s) {
@@ -132,8 +135,29 @@ void Playback::setPauseCaption(const QString &caption)
     Q_EMIT pauseCaptionChanged(caption);
 }
 
+void Playback::prepareResume(const QString &link)
+{
+    m_resumeAt =
+        m_resume && m_player.PlayState() != AudioPlayer::Stopped ? m_resume->startFor(link) : 0;
+}
+
+void Playback::restartFromBeginning()
+{
+    m_resumeAt = 0;
+    if (m_player.PlayState() != AudioPlayer::Stopped)
+        m_player.seek(0);
+}
+
 void Playback::StateChanged(int state)
 {
+    // A seek before the clip is loaded would be lost: the resume waits until the clip plays.
+    if (state == AudioPlayer::Playing && m_resumeAt > 0) {
+        const qint64 at = std::exchange(m_resumeAt, 0);
+        m_player.seek(at);
+        Q_EMIT resumed(at);
+    } else if (state == AudioPlayer::Stopped) {
+        m_resumeAt = 0;
+    }
     setPlayedMark(state != AudioPlayer::Stopped ? Mark::Sound : Mark::Wait);
     const bool starting = state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
                           state == AudioPlayer::Playing;

@@ -7,6 +7,7 @@
 
 class AudioPlayer;
 class RecentList;
+class ResumePositions;
 
 // Starting tapes: choosing a tape's link, handing it to the player, the title shown for it, the
 // recently played list, and which tape is being played with its mark ("wait" once chosen, "sound"
@@ -73,6 +74,12 @@ public:
     void pauseToggle();
     void stop();
 
+    // Where long tapes stopped: a tape remembered there starts where it stopped once it plays
+    // (resumed()). Without it every tape starts from its beginning.
+    void setResumePositions(ResumePositions *positions) { m_resume = positions; }
+    // Plays the tape from its beginning after all (the choice offered after a resume).
+    void restartFromBeginning();
+
 Q_SIGNALS:
     // A new title to show (the window lays it out).
     void titleChanged(const QString &title);
@@ -85,12 +92,15 @@ Q_SIGNALS:
     // The played tape changed from previous to current (either may be empty).
     void playedNodeChanged(const QString &previous, const QString &current);
     void playedMarkChanged(Playback::Mark mark);
+    // The tape started at position ms (milliseconds) rather than at its beginning.
+    void resumed(qint64 ms);
 
 private:
     void StateChanged(int state);
     void PositionChanged(qint64 position, qint64 length);
     void setPauseCaption(const QString &caption);
     void setSaveItems(bool mp3, bool rm);
+    void prepareResume(const QString &link);
 
     AudioPlayer &m_player;
     RecentList &m_recent;
@@ -103,4 +113,6 @@ private:
     bool m_saveMp3 = false;
     bool m_saveRm = false;
     QString m_pauseCaption;
+    ResumePositions *m_resume = nullptr;
+    qint64 m_resumeAt = 0; // where the clip started goes once it plays; 0 from its beginning
 };

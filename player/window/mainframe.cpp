@@ -76,9 +76,9 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
     m_placement = new WindowPlacement(this);
     m_editing = new EditingActions(*m_catalogue, *m_catalogueTree, *m_queue, this,
                                    [this] { return m_popup->sourceKey(); });
-    m_saving =
-        new AudioSaving(*m_playback, m_appFolder, this, [this] { return m_popup->sourceKey(); });
+    m_saving = new AudioSaving(*m_playback, folder, this, [this] { return m_popup->sourceKey(); });
     m_tools = new ToolCommands(m_appFolder, this);
+    m_sleep = new SleepAndResume(folder, *m_playback, *m_queue, *m_mainMenus, *m_menus, this);
     connectParts();
     connectMenus();
 

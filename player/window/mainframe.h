@@ -4,6 +4,7 @@
 #include "mediacontrol.h"
 #include "menuform.h"
 #include "recentlist.h"
+#include "sleepandresume.h"
 #include "taperecord.h"
 
 #include <QMainWindow>
@@ -66,6 +67,7 @@ public:
     AudioSaving &saving() { return *m_saving; }
     ToolCommands &tools() { return *m_tools; }
     MprisService *mprisService() const { return m_mpris; }
+    SleepAndResume &sleepAndResume() { return *m_sleep; }
 
     // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
     TreePopup &treePopup() { return *m_popup; }
@@ -140,6 +142,7 @@ private:
     EditingActions *m_editing = nullptr;
     AudioSaving *m_saving = nullptr;
     ToolCommands *m_tools = nullptr;
+    SleepAndResume *m_sleep = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;

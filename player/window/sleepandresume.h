@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class MainMenus;
+class MenuForm;
+class Playback;
+class PlayQueue;
+class ResumePositions;
+class ResumeTracker;
+class SleepResumeStatus;
+class SleepTimer;
+class SleepTimerMenu;
+class QWidget;
+
+// Wires the sleep timer and the resume of long tapes into the window: the timer with its menu at
+// the end of Tools and in the tray menu, the remembered positions ("positions.txt" in the
+// application folder) with the tracker that keeps them, and their part of the player control.
+class SleepAndResume : public QObject
+{
+    Q_OBJECT
+
+public:
+    // window holds the player control (AudioControl) the status goes into, and owns this.
+    SleepAndResume(const QString &appFolder, Playback &playback, PlayQueue &queue,
+                   MainMenus &mainMenus, MenuForm &menus, QWidget *window);
+    ~SleepAndResume() override;
+
+    SleepTimer &sleepTimer() const { return *m_sleep; }
+    ResumePositions &positions() const { return *m_positions; }
+    SleepTimerMenu *toolsMenu() const { return m_toolsMenu; }
+    SleepTimerMenu *trayMenu() const { return m_trayMenu; }
+    SleepResumeStatus *status() const { return m_status; }
+
+private:
+    QPointer<Playback> m_playback;
+    std::unique_ptr<ResumePositions> m_positions;
+    std::unique_ptr<ResumeTracker> m_tracker; // after m_positions: it writes them as it goes
+    SleepTimer *m_sleep;
+    SleepTimerMenu *m_toolsMenu;
+    SleepTimerMenu *m_trayMenu;
+    SleepResumeStatus *m_status;
+};

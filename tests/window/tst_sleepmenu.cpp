@@ -1,0 +1,134 @@
+#include "codepage.h"
+#include "mainframe.h"
+#include "mainmenus.h"
+#include "playback.h"
+#include "sleepandresume.h"
+#include "sleeptimer.h"
+#include "tapekeys.h"
+#include "volumeplayer.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString kRecord = u"الدروس والخطب!S/X/درس طويل!فقه!http://h/d1.mp3"_s;
+constexpr qint64 kMinute = 60 * 1000;
+
+QStringList names(const QList<QAction *> &actions)
+{
+    QStringList out;
+    for (QAction *a : actions)
+        out.append(a->menu() ? a->menu()->objectName() : a->objectName());
+    return out;
+}
+
+} // namespace
+
+// The sleep timer and resume in the main window: where the menus go, that both copies follow the
+// timer, the player control's part, and the positions file written when the window closes.
+class TestSleepMenu : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void menusFollowTheTimer()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"DB"_s));
+        MainFrame w(dir.path(), new VolumePlayer);
+
+        // At the end of Tools, after a separator; the items before it stay as they were.
+        const QStringList tools = names(w.mainMenus().items().Tools->actions());
+        QCOMPARE(tools.mid(tools.size() - 3),
+                 (QStringList{u"mnumin"_s, u"sepSleep"_s, u"mnuSleep"_s}));
+        // In the tray menu, before the main window item.
+        const QStringList tray = names(w.menuForm().mnuTray()->actions());
+        const qsizetype at = tray.indexOf(u"mnuSleepTray"_s);
+        QVERIFY(at > 0);
+        QCOMPARE(tray.mid(at, 3),
+                 (QStringList{u"mnuSleepTray"_s, u"sepSleepTray"_s, u"mnuShow"_s}));
+
+        auto item = [&w](const QString &name) {
+            // The tray menu has no parent: it is searched on its own.
+            auto *a = w.findChild<QAction *>(name);
+            if (!a)
+                a = w.menuForm().mnuTray()->findChild<QAction *>(name);
+            if (!a)
+                qWarning("no action %s", qPrintable(name));
+            return a;
+        };
+        const QStringList choices{u"15"_s, u"30"_s,        u"45"_s,        u"60"_s,
+                                  u"90"_s, u"EndOfTape"_s, u"EndOfQueue"_s};
+        auto checked = [&](const QString &prefix) {
+            QStringList on;
+            for (const QString &c : choices)
+                if (item(prefix + c)->isChecked())
+                    on.append(c);
+            return on;
+        };
+        QCOMPARE(w.findChild<QMenu *>(u"mnuSleep"_s)->title(), u"مؤقت الإيقاف"_s);
+        QVERIFY(!item(u"mnuSleepCancel"_s)->isEnabled());
+        auto *timeLeft = w.findChild<QLabel *>(u"SleepTimeLeft"_s);
+        QVERIFY(timeLeft);
+        QVERIFY(!timeLeft->accessibleName().isEmpty());
+        QVERIFY(timeLeft->isHidden());
+
+        item(u"mnuSleepTray30"_s)->trigger();
+        QCOMPARE(checked(u"mnuSleep"_s), QStringList{u"30"_s});
+        QCOMPARE(checked(u"mnuSleepTray"_s), QStringList{u"30"_s});
+        QVERIFY(item(u"mnuSleepCancel"_s)->isEnabled());
+        QVERIFY(!timeLeft->isHidden());
+        QCOMPARE(timeLeft->text(), u"⏾ 30:00"_s);
+
+        item(u"mnuSleepEndOfQueue"_s)->trigger();
+        QCOMPARE(checked(u"mnuSleepTray"_s), QStringList{u"EndOfQueue"_s});
+        QCOMPARE(w.sleepAndResume().sleepTimer().mode(), SleepTimer::Mode::EndOfQueue);
+
+        item(u"mnuSleepTrayCancel"_s)->trigger();
+        QVERIFY(checked(u"mnuSleep"_s).isEmpty());
+        QVERIFY(checked(u"mnuSleepTray"_s).isEmpty());
+        QVERIFY(!item(u"mnuSleepCancel"_s)->isEnabled());
+        QVERIFY(timeLeft->isHidden());
+    }
+
+    void resumeThroughTheWindow()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"DB"_s));
+        QVERIFY(writeCodePageLines(dir.filePath(u"DB/l.txt"_s), {kRecord}));
+        QFile positions(dir.filePath(u"positions.txt"_s));
+        QVERIFY(positions.open(QIODevice::WriteOnly));
+        positions.write("300\thttp://h/d1.mp3\n");
+        positions.close();
+
+        auto *player = new VolumePlayer;
+        {
+            MainFrame w(dir.path(), player);
+            w.playback().playTapeKey(TapeKeys::tapeKey(kRecord));
+            player->play(40 * kMinute);
+            QCOMPARE(player->position(), 295 * 1000);
+            auto *notice = w.findChild<QLabel *>(u"ResumeNotice"_s);
+            auto *fromStart = w.findChild<QToolButton *>(u"FromStartButton"_s);
+            QVERIFY(notice && fromStart);
+            QVERIFY(!notice->isHidden());
+            QVERIFY(!fromStart->isHidden());
+            QVERIFY(!fromStart->accessibleName().isEmpty());
+            player->reach(400 * 1000);
+            w.close();
+            QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        }
+        QVERIFY(positions.open(QIODevice::ReadOnly));
+        QCOMPARE(positions.readAll(), "400\thttp://h/d1.mp3\n");
+    }
+};
+
+QTEST_MAIN(TestSleepMenu)
+#include "tst_sleepmenu.moc"
