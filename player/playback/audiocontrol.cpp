@@ -91,6 +91,9 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     auto *status = new QHBoxLayout;
     status->setSpacing(4);
     status->addWidget(m_statusLabel, 1);
+    m_toolRow = new QHBoxLayout;
+    m_toolRow->setSpacing(0);
+    status->addLayout(m_toolRow);
     status->addWidget(volumeIcon);
     status->addWidget(m_volumeSlider);
 
@@ -140,6 +143,12 @@ QString AudioControl::formatTime(qint64 ms)
 QSize AudioControl::sizeHint() const
 {
     return {321, 57};
+}
+
+void AudioControl::addTool(QWidget *tool)
+{
+    tool->setParent(this);
+    m_toolRow->addWidget(tool);
 }
 
 void AudioControl::showState(int state)

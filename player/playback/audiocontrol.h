@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class AudioPlayer;
+class QHBoxLayout;
 class QLabel;
 class QSlider;
 class QToolButton;
@@ -25,6 +26,9 @@ public:
 
     QSize sizeHint() const override;
 
+    // Adds a small control (a button of another feature) to the lower row, before the volume.
+    void addTool(QWidget *tool);
+
 private:
     void showState(int state);
     void showPosition(qint64 position, qint64 length);
@@ -41,5 +45,6 @@ private:
     QLabel *m_lengthLabel;
     QSlider *m_volumeSlider;
     QLabel *m_statusLabel;
+    QHBoxLayout *m_toolRow;
     bool m_showingFailure = false;
 };

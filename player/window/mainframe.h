@@ -16,6 +16,7 @@ class AudioSaving;
 class Catalogue;
 class CatalogueTree;
 class EditingActions;
+class ListeningControls;
 class Favourites;
 class MainMenus;
 class MprisService;
@@ -65,6 +66,8 @@ public:
     EditingActions &editing() { return *m_editing; }
     AudioSaving &saving() { return *m_saving; }
     ToolCommands &tools() { return *m_tools; }
+    ListeningControls &listening() { return *m_listening; }
+    const QString &appFolder() const { return m_appFolder; }
     MprisService *mprisService() const { return m_mpris; }
 
     // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
@@ -140,6 +143,7 @@ private:
     EditingActions *m_editing = nullptr;
     AudioSaving *m_saving = nullptr;
     ToolCommands *m_tools = nullptr;
+    ListeningControls *m_listening = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;
