@@ -144,7 +144,9 @@ void MprisPlayerAdaptor::setRate(double rate)
         Pause();
         return;
     }
-    m_player.setSpeed(rate);
+    // The player takes anything that is not a number for the normal speed; an endless rate is
+    // simply past the fastest.
+    m_player.setSpeed(std::isinf(rate) ? AudioPlayer::kMaximumSpeed : rate);
     announceChanges();
 }
 

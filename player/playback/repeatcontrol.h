@@ -50,6 +50,8 @@ struct RepeatMode
 //
 // A tape repeated a number of times counts the plays since it was started (chosen, or started
 // again after stopping); when the count is reached, playback moves on as with repeat off.
+//
+// It is made after the play queue, whose step it takes over.
 class RepeatControl : public QObject
 {
     Q_OBJECT
