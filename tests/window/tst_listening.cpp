@@ -35,8 +35,8 @@ class TestListening : public QObject
 
     std::unique_ptr<MainFrame> openWindow()
     {
-        auto window = std::make_unique<MainFrame>(
-            m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
+        auto window =
+            std::make_unique<MainFrame>(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
         window->show();
         return window;
     }
