@@ -88,6 +88,12 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service, AudioPlayer &playe
     // which reckons the position forward from the last one it was told of.
     connect(&m_player, &AudioPlayer::seeked, this,
             [this](qint64 positionMs) { Q_EMIT Seeked(positionMs * kMicrosecondsPerMs); });
+    // A clip starting from its beginning: for the same track (a tape played again by the repeat)
+    // that is a jump back to 0 the desktop could not reckon.
+    connect(&m_player, &AudioPlayer::StateChanged, this, [this](int state) {
+        if (state == AudioPlayer::Opening)
+            Q_EMIT Seeked(0);
+    });
 }
 
 QString MprisPlayerAdaptor::playbackStatus() const

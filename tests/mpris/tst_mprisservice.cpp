@@ -438,6 +438,12 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(watcher.seeks, (QList<qlonglong>{70000000, 65000000}),
                                   kTimeoutMs);
 
+        // The tape starting again from its beginning (repeated) is a jump back too.
+        m_player->enter(AudioPlayer::Opening);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seeks.size(), 3, kTimeoutMs);
+        QCOMPARE(watcher.seeks.last(), 0);
+        m_player->enter(AudioPlayer::Playing); // "Playing" all along: nothing to announce
+
         // The volume slider: the desktop hears of it without waiting for the next tick.
         control.findChild<QSlider *>(u"VolumeSlider"_s)->setValue(40);
         QTRY_COMPARE_WITH_TIMEOUT(watcher.changes.size(), 1, kTimeoutMs);
