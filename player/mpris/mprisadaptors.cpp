@@ -4,10 +4,12 @@
 #include "linkpolicy.h"
 #include "mediacontrol.h"
 #include "mprisservice.h"
+#include "repeatcontrol.h"
 
 #include <QDBusConnection>
 #include <QDBusError>
 
+#include <cmath>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -80,6 +82,18 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service, AudioPlayer &playe
     m_announcedVolume = m_player.volume();
     connect(&m_player, &AudioPlayer::StateChanged, this, &MprisPlayerAdaptor::announceChanges);
     connect(&m_player, &AudioPlayer::PositionChanged, this, &MprisPlayerAdaptor::onPositionChanged);
+    connect(&m_player, &AudioPlayer::speedChanged, this, &MprisPlayerAdaptor::announceChanges);
+    connect(&m_player, &AudioPlayer::volumeChanged, this, &MprisPlayerAdaptor::announceChanges);
+    // Every seek, from the window's slider and keys as from the bus, is news to the desktop,
+    // which reckons the position forward from the last one it was told of.
+    connect(&m_player, &AudioPlayer::seeked, this,
+            [this](qint64 positionMs) { Q_EMIT Seeked(positionMs * kMicrosecondsPerMs); });
+    // A clip starting from its beginning: for the same track (a tape played again by the repeat)
+    // that is a jump back to 0 the desktop could not reckon.
+    connect(&m_player, &AudioPlayer::StateChanged, this, [this](int state) {
+        if (state == AudioPlayer::Opening)
+            Q_EMIT Seeked(0);
+    });
 }
 
 QString MprisPlayerAdaptor::playbackStatus() const
@@ -98,7 +112,58 @@ QString MprisPlayerAdaptor::playbackStatus() const
 
 QString MprisPlayerAdaptor::loopStatus() const
 {
-    return u"None"_s;
+    return m_repeat ? m_repeat->mode().loopStatus() : u"None"_s;
+}
+
+void MprisPlayerAdaptor::setLoopStatus(const QString &status)
+{
+    if (!m_repeat)
+        return;
+    // "Track" leaves a tape repeated a number of times as it is: that already reads "Track".
+    if (status == u"None"_s)
+        m_repeat->setMode(RepeatMode::off());
+    else if (status == u"Track"_s && m_repeat->mode().kind != RepeatMode::Kind::Tape)
+        m_repeat->setMode(RepeatMode::tape());
+    else if (status == u"Playlist"_s)
+        m_repeat->setMode(RepeatMode::queue());
+    announceChanges();
+}
+
+void MprisPlayerAdaptor::setRepeat(RepeatControl *repeat)
+{
+    m_repeat = repeat;
+    if (m_repeat)
+        connect(m_repeat, &RepeatControl::modeChanged, this, &MprisPlayerAdaptor::announceChanges);
+    announceChanges();
+}
+
+double MprisPlayerAdaptor::rate() const
+{
+    return m_player.speed();
+}
+
+void MprisPlayerAdaptor::setRate(double rate)
+{
+    if (std::isnan(rate) || rate < 0)
+        return;
+    if (rate == 0) {
+        Pause();
+        return;
+    }
+    // The player takes anything that is not a number for the normal speed; an endless rate is
+    // simply past the fastest.
+    m_player.setSpeed(std::isinf(rate) ? AudioPlayer::kMaximumSpeed : rate);
+    announceChanges();
+}
+
+double MprisPlayerAdaptor::minimumRate() const
+{
+    return AudioPlayer::kMinimumSpeed;
+}
+
+double MprisPlayerAdaptor::maximumRate() const
+{
+    return AudioPlayer::kMaximumSpeed;
 }
 
 QDBusObjectPath MprisPlayerAdaptor::trackId()
@@ -180,6 +245,8 @@ QVariantMap MprisPlayerAdaptor::announcedProperties()
     return {{u"PlaybackStatus"_s, playbackStatus()},
             {u"Metadata"_s, metadata()},
             {u"Volume"_s, volume()},
+            {u"Rate"_s, rate()},
+            {u"LoopStatus"_s, loopStatus()},
             {u"CanGoNext"_s, canGoNext()},
             {u"CanPlay"_s, canPlay()},
             {u"CanPause"_s, canPause()},
@@ -261,8 +328,7 @@ void MprisPlayerAdaptor::Seek(qlonglong Offset)
         Next();
         return;
     }
-    m_player.seek(targetMs);
-    Q_EMIT Seeked(targetMs * kMicrosecondsPerMs);
+    m_player.seek(targetMs); // the player tells of the seek (Seeked)
 }
 
 void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
@@ -273,8 +339,7 @@ void MprisPlayerAdaptor::SetPosition(const QDBusObjectPath &TrackId, qlonglong P
     const qint64 targetMs = Position / kMicrosecondsPerMs;
     if (Position < 0 || targetMs > m_player.length())
         return;
-    m_player.seek(targetMs);
-    Q_EMIT Seeked(targetMs * kMicrosecondsPerMs);
+    m_player.seek(targetMs); // the player tells of the seek (Seeked)
 }
 
 void MprisPlayerAdaptor::OpenUri(const QString &, const QDBusMessage &message)

@@ -9,6 +9,7 @@
 class AudioPlayer;
 class MediaControlHost;
 class MprisService;
+class RepeatControl;
 
 // The two MPRIS interfaces, as adaptors of MprisService. QtDBus exports their public slots as
 // methods, their signals and their properties; the member names are the D-Bus names.
@@ -53,14 +54,14 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
-    Q_PROPERTY(QString LoopStatus READ loopStatus)
+    Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)
     Q_PROPERTY(bool Shuffle READ shuffle)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
     Q_PROPERTY(qlonglong Position READ position)
-    Q_PROPERTY(double MinimumRate READ rate)
-    Q_PROPERTY(double MaximumRate READ rate)
+    Q_PROPERTY(double MinimumRate READ minimumRate)
+    Q_PROPERTY(double MaximumRate READ maximumRate)
     Q_PROPERTY(bool CanGoNext READ canGoNext)
     Q_PROPERTY(bool CanGoPrevious READ canGoPrevious)
     Q_PROPERTY(bool CanPlay READ canPlay)
@@ -74,10 +75,15 @@ public:
                        QString baseFolder);
 
     QString playbackStatus() const;
+    // The repeat mode; "None" while no repeat control is attached.
     QString loopStatus() const;
-    // Only the normal rate is offered (MinimumRate and MaximumRate are 1.0); writes change nothing.
-    double rate() const { return 1.0; }
-    void setRate(double) {}
+    void setLoopStatus(const QString &status);
+    // The player's speed. A rate past either end is taken to that end; 0 pauses, as the interface
+    // asks; a negative one or one that is not a number changes nothing.
+    double rate() const;
+    void setRate(double rate);
+    double minimumRate() const;
+    double maximumRate() const;
     bool shuffle() const { return false; }
     // Not const: reading it is what notices a new link and numbers the new track.
     QVariantMap metadata();
@@ -93,6 +99,8 @@ public:
 
     // Sends the properties whose values differ from those last sent.
     void announceChanges();
+    // LoopStatus reads and sets repeat's mode from then on.
+    void setRepeat(RepeatControl *repeat);
 
 public Q_SLOTS:
     void Next();
@@ -117,6 +125,7 @@ private:
     AudioPlayer &m_player;
     MediaControlHost &m_host;
     QString m_baseFolder;
+    RepeatControl *m_repeat = nullptr;
     // The track id counts the links played: a new link is a new track for the desktop.
     QString m_trackLink;
     quint64 m_trackNumber = 0;

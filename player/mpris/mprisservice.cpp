@@ -78,3 +78,8 @@ void MprisService::sendPropertiesChanged(const QString &interfaceName, const QVa
     signal << interfaceName << changed << QStringList();
     QDBusConnection::sessionBus().send(signal);
 }
+
+void MprisService::setRepeat(RepeatControl *repeat)
+{
+    m_player->setRepeat(repeat);
+}

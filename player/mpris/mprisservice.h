@@ -7,6 +7,7 @@
 class AudioPlayer;
 class MediaControlHost;
 class MprisPlayerAdaptor;
+class RepeatControl;
 
 // Lets the desktop's media keys and media widget control the player, over the session bus with
 // the MPRIS interfaces. It only translates: commands go to the AudioPlayer and the window (the
@@ -35,6 +36,8 @@ public:
     // lost its next entry.
     void metadataChanged();
     void canGoNextChanged();
+    // Lets the desktop read and set the repeat mode (LoopStatus).
+    void setRepeat(RepeatControl *repeat);
 
     // For the adaptors: sends org.freedesktop.DBus.Properties.PropertiesChanged for one interface.
     void sendPropertiesChanged(const QString &interfaceName, const QVariantMap &changed);

@@ -91,6 +91,9 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     auto *status = new QHBoxLayout;
     status->setSpacing(4);
     status->addWidget(m_statusLabel, 1);
+    m_toolRow = new QHBoxLayout;
+    m_toolRow->setSpacing(0);
+    status->addLayout(m_toolRow);
     status->addWidget(volumeIcon);
     status->addWidget(m_volumeSlider);
     m_statusRow = status;
@@ -148,6 +151,12 @@ void AudioControl::addStatusWidget(QWidget *widget)
     widget->setParent(this);
     // After the status line, before the volume icon and slider.
     m_statusRow->insertWidget(m_statusRow->count() - 2, widget);
+}
+
+void AudioControl::addTool(QWidget *tool)
+{
+    tool->setParent(this);
+    m_toolRow->addWidget(tool);
 }
 
 void AudioControl::showState(int state)

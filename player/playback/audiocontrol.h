@@ -28,6 +28,8 @@ public:
 
     // Puts a feature's own small widget on the status row, beside the volume.
     void addStatusWidget(QWidget *widget);
+    // Adds a small control (a button of another feature) to the lower row, before the volume.
+    void addTool(QWidget *tool);
 
 private:
     void showState(int state);
@@ -46,5 +48,6 @@ private:
     QSlider *m_volumeSlider;
     QLabel *m_statusLabel;
     QHBoxLayout *m_statusRow;
+    QHBoxLayout *m_toolRow;
     bool m_showingFailure = false;
 };

@@ -104,6 +104,9 @@ MpvPlayer::MpvPlayer(QString baseFolder, QStringList extraOptions, QObject *pare
     setOption("stream-lavf-o", kProtocolWhitelist);
     setOption("demuxer-lavf-o", kProtocolWhitelist);
     setOption("audio-client-name", "Marvoli");
+    // A faster or slower recitation keeps the reciter's voice: mpv stretches the time (its
+    // scaletempo filter) rather than the pitch.
+    setOption("audio-pitch-correction", "yes");
     for (const QString &option : std::as_const(extraOptions)) {
         const qsizetype eq = option.indexOf(u'=');
         if (eq < 0)
@@ -314,7 +317,8 @@ void MpvPlayer::seek(qint64 ms)
     // QString::number is not locale-aware, and mpv reads numbers in the "C" locale.
     const QByteArray seconds = QString::number(static_cast<double>(ms) / 1000.0, 'f', 3).toLatin1();
     const char *args[] = {"seek", seconds.constData(), "absolute", nullptr};
-    mpv_command(m_mpv, args);
+    if (mpv_command(m_mpv, args) >= 0)
+        Q_EMIT seeked(ms);
 }
 
 int MpvPlayer::volume() const
@@ -324,11 +328,22 @@ int MpvPlayer::volume() const
 
 void MpvPlayer::setVolume(int percent)
 {
-    m_volume = qBound(0, percent, 100);
+    const int previous = std::exchange(m_volume, qBound(0, percent, 100));
     if (m_mpv) {
         double value = m_volume;
         mpv_set_property(m_mpv, "volume", MPV_FORMAT_DOUBLE, &value);
     }
+    if (m_volume != previous)
+        Q_EMIT volumeChanged(m_volume);
+}
+
+void MpvPlayer::setSpeed(double factor)
+{
+    // The speed is a property of the player, not of a clip: it holds for every clip to come.
+    double value = boundedSpeed(factor);
+    if (m_mpv)
+        mpv_set_property(m_mpv, "speed", MPV_FORMAT_DOUBLE, &value);
+    AudioPlayer::setSpeed(value);
 }
 
 QString MpvPlayer::errorText() const

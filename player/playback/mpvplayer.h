@@ -52,6 +52,7 @@ public:
     int volume() const override;
     void setVolume(int percent) override;
     QString errorText() const override;
+    void setSpeed(double factor) override;
 
     // What mpv is given for link (openableLink()): web links with their scheme in lower case,
     // files as absolute paths; empty for a link that is refused.

@@ -60,6 +60,17 @@ void PlayQueue::removeEntry(const QString &key)
         m_entries.removeAt(at);
 }
 
+void PlayQueue::retireEntry(const QString &key)
+{
+    const int at = indexOf(key);
+    if (at < 0)
+        return;
+    if (m_keepPlayed)
+        m_entries.append(m_entries.takeAt(at));
+    else
+        m_entries.removeAt(at);
+}
+
 void PlayQueue::Add2Playlist(const QStringList &tapeKeys)
 {
     const bool wasEmpty = m_entries.isEmpty();
@@ -87,6 +98,8 @@ void PlayQueue::positionChanged(qint64 position, qint64 length)
     const QString played = m_playback.PlayedNode();
     if (played.isEmpty())
         m_nextKey = m_entries.first().key;
+    else if (m_keepPlayed && contains(played))
+        m_nextKey = m_entries.at((indexOf(played) + 1) % m_entries.size()).key;
     else if (contains(played))
         m_nextKey = m_entries.size() > 1 ? m_entries.at(1).key : QString();
     else if (!TapeKeys::isQueueEntryKey(played))
@@ -101,7 +114,7 @@ void PlayQueue::positionChanged(qint64 position, qint64 length)
         m_playback.PlayTape(next, Playback::PlayMode::Preferred);
         m_playback.setPlayedNode(next);
     }
-    removeEntry(m_previousPlayedKey);
+    retireEntry(m_previousPlayedKey);
     Q_EMIT changed();
 }
 
@@ -128,9 +141,10 @@ void PlayQueue::PlayNextInPlayList()
 {
     if (m_entries.isEmpty())
         return;
-    // The entry playing leaves the queue; when it was the last one it simply plays on.
+    // The entry playing leaves the queue (or goes to its end while the queue repeats); when it
+    // was the last one it simply plays on.
     if (entryPlaying())
-        removeEntry(m_playback.PlayedNode());
+        retireEntry(m_playback.PlayedNode());
     if (!m_entries.isEmpty())
         playFirst();
     Q_EMIT changed();

@@ -62,6 +62,11 @@ public:
     // 1..n change nothing.
     static QList<int> QueueOrder(int n, int k, MoveDirection direction);
 
+    // While the queue repeats, entries that have played go to its end instead of leaving it, so
+    // that after the last entry the first plays again.
+    void setKeepPlayed(bool keep) { m_keepPlayed = keep; }
+    bool keepsPlayed() const { return m_keepPlayed; }
+
     // A click (or Return) on a tape: plays it; a queue entry moves to the top first.
     void playClicked(const QString &tapeKey);
 
@@ -80,9 +85,12 @@ private:
     // Moves an entry without anything else; false when the key is not queued.
     bool reorder(const QString &entryKey, MoveDirection direction);
     void removeEntry(const QString &entryKey);
+    // Removes a played entry, or moves it to the end while played entries are kept.
+    void retireEntry(const QString &entryKey);
 
     Playback &m_playback;
     QList<Entry> m_entries;
     QString m_nextKey;
     QString m_previousPlayedKey;
+    bool m_keepPlayed = false;
 };

@@ -8,6 +8,7 @@
 #include "editingactions.h"
 #include "favourites.h"
 #include "general.h"
+#include "listeningcontrols.h"
 #include "mainlayout.h"
 #include "mainmenus.h"
 #include "mprisservice.h"
@@ -38,9 +39,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-const QString kBasmala = u"بسم الله الرحمن الرحيم"_s;
-} // namespace
+const QString kBasmala = u"بسم الله الرحمن الرحيم"_s; // const: local to this file
 
 const QString &MainFrame::caption()
 {
@@ -91,6 +90,7 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
         connect(m_queue, &PlayQueue::changed, m_mpris, &MprisService::canGoNextChanged);
         connect(m_player, &AudioPlayer::StateChanged, m_mpris, &MprisService::canGoNextChanged);
     }
+    m_listening = new ListeningControls(*this); // speed and repeat, kept between runs
 }
 
 MainFrame::~MainFrame() = default;

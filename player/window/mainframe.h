@@ -17,6 +17,7 @@ class AudioSaving;
 class Catalogue;
 class CatalogueTree;
 class EditingActions;
+class ListeningControls;
 class Favourites;
 class MainMenus;
 class MprisService;
@@ -66,6 +67,8 @@ public:
     EditingActions &editing() { return *m_editing; }
     AudioSaving &saving() { return *m_saving; }
     ToolCommands &tools() { return *m_tools; }
+    ListeningControls &listening() { return *m_listening; }
+    const QString &appFolder() const { return m_appFolder; }
     MprisService *mprisService() const { return m_mpris; }
     SleepAndResume &sleepAndResume() { return *m_sleep; }
 
@@ -143,6 +146,7 @@ private:
     AudioSaving *m_saving = nullptr;
     ToolCommands *m_tools = nullptr;
     SleepAndResume *m_sleep = nullptr;
+    ListeningControls *m_listening = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;

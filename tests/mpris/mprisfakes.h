@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <utility>
+
 // Doubles for the desktop media control tests and their helper process: a player and a window
 // whose state the test sets and which note the calls they get.
 
@@ -40,12 +42,23 @@ public:
     QString ClipText() const override { return clip; }
     qint64 position() const override { return positionMs; }
     qint64 length() const override { return lengthMs; }
-    void seek(qint64 ms) override { calls.append(QStringLiteral("seek %1").arg(ms)); }
+    void seek(qint64 ms) override
+    {
+        calls.append(QStringLiteral("seek %1").arg(ms));
+        positionMs = ms;
+        Q_EMIT seeked(ms);
+    }
     int volume() const override { return volumePercent; }
     void setVolume(int percent) override
     {
-        volumePercent = percent;
         calls.append(QStringLiteral("setVolume %1").arg(percent));
+        if (percent != std::exchange(volumePercent, percent))
+            Q_EMIT volumeChanged(percent);
+    }
+    void setSpeed(double factor) override
+    {
+        calls.append(QStringLiteral("setSpeed %1").arg(factor));
+        AudioPlayer::setSpeed(factor);
     }
     QString errorText() const override { return {}; }
 };

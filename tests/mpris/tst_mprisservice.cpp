@@ -1,6 +1,11 @@
+#include "audiocontrol.h"
 #include "gdbustool.h"
 #include "mprisfakes.h"
 #include "mprisservice.h"
+#include "playback.h"
+#include "playqueue.h"
+#include "recentlist.h"
+#include "repeatcontrol.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -10,6 +15,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -335,6 +341,115 @@ private Q_SLOTS:
         QCOMPARE(watcher.changes[1], (QVariantMap{{u"Volume"_s, 1.0}}));
     }
 
+    void rateIsTheSpeed()
+    {
+        BusWatcher watcher(u"rate watcher"_s);
+        QCOMPARE(get(kPlayer, u"MinimumRate"_s).out, u"(<0.5>,)"_s);
+        QCOMPARE(get(kPlayer, u"MaximumRate"_s).out, u"(<2.0>,)"_s);
+        QCOMPARE(get(kPlayer, u"Rate"_s).out, u"(<1.0>,)"_s);
+
+        const auto setRate = [this](const QString &rate) {
+            return call(kProperties + u".Set"_s, {kPlayer, u"Rate"_s, u"<%1>"_s.arg(rate)});
+        };
+        QCOMPARE(setRate(u"1.5"_s).exitCode, 0);
+        QCOMPARE(m_player->speed(), 1.5);
+        // Past either end: the end. Negative: nothing.
+        QCOMPARE(setRate(u"3.0"_s).exitCode, 0);
+        QCOMPARE(m_player->speed(), 2.0);
+        QCOMPARE(setRate(u"-1.0"_s).exitCode, 0);
+        QCOMPARE(m_player->speed(), 2.0);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.changes.size(), 2, kTimeoutMs);
+        QCOMPARE(watcher.changes[0], (QVariantMap{{u"Rate"_s, 1.5}}));
+        QCOMPARE(watcher.changes[1], (QVariantMap{{u"Rate"_s, 2.0}}));
+
+        // 0 pauses a playing tape and keeps the speed.
+        loadTape(u"http://example.org/tafsir/1.mp3"_s);
+        m_player->enter(AudioPlayer::Playing);
+        m_player->calls.clear();
+        QCOMPARE(setRate(u"0.0"_s).exitCode, 0);
+        QCOMPARE(m_player->calls, QStringList{u"PausePlay"_s});
+        QCOMPARE(m_player->speed(), 2.0);
+
+        // A speed chosen in the window reaches the desktop by itself.
+        watcher.changes.clear();
+        m_player->setSpeed(0.8);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.changes.size(), 1, kTimeoutMs);
+        QCOMPARE(watcher.changes[0], (QVariantMap{{u"Rate"_s, 0.8}}));
+    }
+
+    void loopStatusIsTheRepeatMode()
+    {
+        // Without a repeat control there is nothing to set.
+        QCOMPARE(get(kPlayer, u"LoopStatus"_s).out, u"(<'None'>,)"_s);
+        QCOMPARE(call(kProperties + u".Set"_s, {kPlayer, u"LoopStatus"_s, u"<'Track'>"_s}).exitCode,
+                 0);
+        QCOMPARE(get(kPlayer, u"LoopStatus"_s).out, u"(<'None'>,)"_s);
+
+        RecentList recent;
+        Playback playback(*m_player, recent);
+        PlayQueue queue(playback);
+        RepeatControl repeat(playback, queue);
+        m_service->setRepeat(&repeat);
+        BusWatcher watcher(u"loop watcher"_s);
+        const auto setLoop = [this](const QString &status) {
+            return call(kProperties + u".Set"_s,
+                        {kPlayer, u"LoopStatus"_s, u"<'%1'>"_s.arg(status)});
+        };
+
+        QCOMPARE(setLoop(u"Track"_s).exitCode, 0);
+        QCOMPARE(repeat.mode(), RepeatMode::tape());
+        QCOMPARE(setLoop(u"Playlist"_s).exitCode, 0);
+        QCOMPARE(repeat.mode(), RepeatMode::queue());
+        QCOMPARE(setLoop(u"Sometimes"_s).exitCode, 0); // not a status: nothing changes
+        QCOMPARE(repeat.mode(), RepeatMode::queue());
+        QCOMPARE(setLoop(u"None"_s).exitCode, 0);
+        QCOMPARE(repeat.mode(), RepeatMode::off());
+
+        // A tape played a number of times reads "Track", and "Track" leaves it so.
+        repeat.setMode(RepeatMode::tape(5));
+        QCOMPARE(get(kPlayer, u"LoopStatus"_s).out, u"(<'Track'>,)"_s);
+        QCOMPARE(setLoop(u"Track"_s).exitCode, 0);
+        QCOMPARE(repeat.mode(), RepeatMode::tape(5));
+
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.changes.size(), 4, kTimeoutMs);
+        QStringList announced;
+        for (const QVariantMap &change : std::as_const(watcher.changes))
+            announced.append(change.value(u"LoopStatus"_s).toString());
+        QCOMPARE(announced, (QStringList{u"Track"_s, u"Playlist"_s, u"None"_s, u"Track"_s}));
+        m_service->setRepeat(nullptr);
+    }
+
+    void seeksAndVolumeInTheWindowReachTheDesktop()
+    {
+        BusWatcher watcher(u"window watcher"_s);
+        AudioControl control(m_player.get());
+        loadTape(u"http://example.org/tafsir/1.mp3"_s);
+        m_player->enter(AudioPlayer::Playing);
+        m_player->tick(60000, 600000);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.changes.size(), 3, kTimeoutMs); // tape, status, length
+        watcher.changes.clear();
+
+        // The position slider: a page by the keyboard, a click on the groove.
+        auto *slider = control.findChild<QSlider *>(u"PositionSlider"_s);
+        QVERIFY(slider && slider->isEnabled());
+        QTest::keyClick(slider, Qt::Key_PageUp);
+        slider->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(m_player->calls, (QStringList{u"seek 70000"_s, u"seek 65000"_s}));
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seeks, (QList<qlonglong>{70000000, 65000000}),
+                                  kTimeoutMs);
+
+        // The tape starting again from its beginning (repeated) is a jump back too.
+        m_player->enter(AudioPlayer::Opening);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.seeks.size(), 3, kTimeoutMs);
+        QCOMPARE(watcher.seeks.last(), 0);
+        m_player->enter(AudioPlayer::Playing); // "Playing" all along: nothing to announce
+
+        // The volume slider: the desktop hears of it without waiting for the next tick.
+        control.findChild<QSlider *>(u"VolumeSlider"_s)->setValue(40);
+        QTRY_COMPARE_WITH_TIMEOUT(watcher.changes.size(), 1, kTimeoutMs);
+        QCOMPARE(watcher.changes[0], (QVariantMap{{u"Volume"_s, 0.4}}));
+    }
+
     void announcesOnlyWhatChanged()
     {
         BusWatcher watcher(u"change watcher"_s);
@@ -478,5 +593,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMprisService)
+QTEST_MAIN(TestMprisService)
 #include "tst_mprisservice.moc"

@@ -2,6 +2,7 @@
 #include "testhttpserver.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
@@ -290,10 +291,40 @@ private Q_SLOTS:
         player->StartPlay();
         QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Playing), 10000);
         player->PausePlay();
+        QSignalSpy seeks(player.get(), &AudioPlayer::seeked);
         player->seek(1000);
+        QCOMPARE(seeks.count(), 1);
+        QCOMPARE(seeks.first().first().toLongLong(), 1000);
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(player->position() - 1000) <= 100, 10000);
         QCOMPARE(recorder.positions.last().first, player->position());
         QCOMPARE(recorder.stateAtPosition.last(), int(AudioPlayer::Paused));
+        player->StopPlay();
+    }
+
+    void playsTwiceAsFastAtSpeedTwo()
+    {
+        auto player = makePlayer();
+        QSignalSpy speeds(player.get(), &AudioPlayer::speedChanged);
+        player->setSpeed(2.0);
+        player->setSpeed(2.0);
+        QCOMPARE(player->speed(), 2.0);
+        QCOMPARE(speeds.count(), 1);
+
+        // Over the loopback, a ten-second tape: its position should run at twice the wall clock.
+        player->LoadClip(m_server.url(u"/quran/long.mp3"_s));
+        player->StartPlay();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            player->PlayState() == AudioPlayer::Playing && player->position() > 0, 10000);
+        const qint64 from = player->position();
+        QElapsedTimer wall;
+        wall.start();
+        QTest::qWait(2000);
+        const qint64 advanced = player->position() - from;
+        const qint64 elapsed = wall.elapsed();
+        qInfo("speed 2.0: %lld ms of the tape in %lld ms", advanced, elapsed);
+        QVERIFY2(advanced * 2 >= elapsed * 3,
+                 qPrintable(u"%1 ms in %2 ms"_s.arg(advanced).arg(elapsed)));
+        QCOMPARE(player->errorText(), QString());
         player->StopPlay();
     }
 
