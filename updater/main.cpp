@@ -1,5 +1,7 @@
 #include "updateform.h"
 
+#include "accessibility.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -22,6 +24,7 @@ int StartUpdater(int argc, char **argv)
         QApplication::installTranslator(&qtTexts);
     QNetworkProxyFactory::setUseSystemConfiguration(true);
 
+    InstallAccessibleWindows();
     UpdateForm form(QCoreApplication::applicationDirPath());
     form.show();
     return app.exec();

@@ -66,6 +66,7 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     TReadme = new QPlainTextEdit(this);
     TReadme->setObjectName(u"TReadme"_s);
     TReadme->setReadOnly(true);
+    TReadme->setAccessibleName(u"ملاحظات التحديث"_s);
     QTextOption readmeLines = TReadme->document()->defaultTextOption();
     readmeLines.setTextDirection(Qt::RightToLeft); // read-mes are written in Arabic
     readmeLines.setAlignment(Qt::AlignRight);

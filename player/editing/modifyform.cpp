@@ -1,5 +1,6 @@
 #include "modifyform.h"
 
+#include "accessibility.h"
 #include "arabickeyboard.h"
 #include "catalogue.h"
 #include "catalogueeditor.h"
@@ -82,6 +83,8 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
         box->setObjectName(u"Text1_%1"_s.arg(row));
         box->installEventFilter(this);
         Text1.append(box);
+        // The caption of the row names its box for a screen reader, whatever the record's kind.
+        label[row]->setBuddy(box);
         grid->addWidget(label[row], row, 0);
         grid->addWidget(box, row, 1);
     }
@@ -102,6 +105,8 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     Combo2->setEditText(RiwayaNames().constFirst());
     Combo2->hide();
     Combo3->hide();
+    SetAccessibleName(Combo3, u"السورة"_s);
+    SetAccessibleName(Combo2, u"الرواية"_s);
     // For Quran tapes the lists stand in the places of rows 1 and 3.
     grid->addWidget(Combo3, 1, 1);
     grid->addWidget(Combo2, 3, 1);

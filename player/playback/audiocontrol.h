@@ -2,7 +2,11 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <memory>
+
 class AudioPlayer;
+class PositionReadout;
 class QLabel;
 class QSlider;
 class QToolButton;
@@ -19,6 +23,7 @@ class AudioControl : public QWidget
 
 public:
     explicit AudioControl(AudioPlayer *player, QWidget *parent = nullptr);
+    ~AudioControl() override;
 
     // "m:ss", or "h:mm:ss" from one hour on.
     static QString formatTime(qint64 ms);
@@ -32,6 +37,8 @@ private:
     void setStatus(const QString &text, bool failure);
     void togglePlay();
     void seekTo(int ms);
+    // Moves the position slider to where the clip is, which is no seek.
+    void followPlayer(const std::function<void()> &change);
 
     AudioPlayer *m_player;
     QToolButton *m_playButton;
@@ -41,5 +48,7 @@ private:
     QLabel *m_lengthLabel;
     QSlider *m_volumeSlider;
     QLabel *m_statusLabel;
+    std::unique_ptr<PositionReadout> m_positionReadout;
     bool m_showingFailure = false;
+    bool m_followingPlayer = false;
 };

@@ -53,6 +53,8 @@ SearchBar::SearchBar(QWidget *parent)
     TSearch = new QLineEdit(this);
     TSearch->setObjectName(u"TSearch"_s);
     TSearch->setGeometry(0, 0, 128, kRowHeight);
+    TSearch->setAccessibleName(u"كلمات البحث"_s);
+    TSearch->setAccessibleDescription(u"اكتب ما تبحث عنه ثم اضغط Enter"_s);
     TSearch->installEventFilter(this);
     // Searches are typed in Arabic: the box switches to the user's Arabic layout while it has
     // the focus.

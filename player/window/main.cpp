@@ -1,5 +1,7 @@
 #include "mainframe.h"
 
+#include "accessibility.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -29,6 +31,7 @@ int StartUp(int argc, char **argv)
     // The audio library reads numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
+    InstallAccessibleWindows();
     MainFrame mainframe(QCoreApplication::applicationDirPath());
     mainframe.show();
     return app.exec();
