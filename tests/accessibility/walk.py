@@ -8,11 +8,13 @@ checks what the controls of the player say: the tree's rows, the sliders' values
 """
 
 import os
+import re
 import subprocess
 import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 # Roles a user operates; each of them must tell a screen reader what it is.
 INTERACTIVE = {
@@ -95,6 +97,10 @@ def walk(acc, path, seen):
     role = acc.getRole()
     name = (acc.name or "").strip()
     where = " > ".join(path + [label(acc)])
+    # Hidden controls (the unused rows of the edit window) are never presented to a screen
+    # reader; windows are walked again once they show what was hidden at first.
+    if not has(acc, pyatspi.STATE_VISIBLE) and role != pyatspi.ROLE_MENU_ITEM:
+        return offenders
     if role in INTERACTIVE:
         if not name:
             offenders.append("%s without a name at %s" % (acc.getRoleName(), where))
@@ -158,25 +164,134 @@ def open_window(app, frame, menu_item, title):
     return wait_for("window " + title, lambda: top_level(app, WINDOWS, title))
 
 
+def close_window(app, window, button, title):
+    press(by_name(window, pyatspi.ROLE_PUSH_BUTTON, button))
+    wait_for(title + " to close", lambda: top_level(app, WINDOWS, title) is None)
+
+
+def keys(*names):
+    subprocess.run(["xdotool", "key", "--delay", "60"] + list(names), check=True)
+    time.sleep(0.3)
+
+
+def has(acc, state):
+    return acc.getState().contains(state)
+
+
+class FocusWatch:
+    """What got the keyboard focus, from the events a screen reader hears. Popup menus are not
+    children of the application: a screen reader meets them only this way."""
+
+    def __init__(self):
+        self.focused = []
+        pyatspi.Registry.registerEventListener(self._on_focus, "object:state-changed:focused")
+
+    def _on_focus(self, event):
+        if event.detail1:
+            self.focused.append(event.source)
+
+    def wait(self, what, predicate):
+        context = GLib.MainContext.default()
+
+        def probe():
+            while context.pending():
+                context.iteration(False)
+            return next((a for a in self.focused if predicate(a)), None)
+
+        return wait_for(what, probe)
+
+
+def check_sliders(frame):
+    """Both sliders are read and set through the value interface; the position says its time."""
+    volume = by_name(frame, pyatspi.ROLE_SLIDER, "مستوى الصوت")
+    value = volume.queryValue()
+    if value.maximumValue != 100:
+        fail("the volume slider goes up to %s, not 100" % value.maximumValue)
+    value.currentValue = 40
+    if wait_for("the volume to move", lambda: value.currentValue == 40 or None) != True:
+        fail("the volume slider did not take the value set")
+    position = by_name(frame, pyatspi.ROLE_SLIDER, "الموضع")
+    position.queryValue()
+    if not re.fullmatch(r"\d+:\d\d( من \d+:\d\d(:\d\d)?)?", position.description or ""):
+        fail("the position slider says %r instead of its time" % position.description)
+
+
+def check_tree_rows(tree):
+    """Rows read as the texts shown, never as keys or records."""
+    rows = children(tree)[:80]
+    for row in rows:
+        name = (row.name or "").strip()
+        if row.getRole() == pyatspi.ROLE_TABLE_CELL and (not name or "!" in name or "/" in name):
+            fail("tree row reads %r" % row.name)
+
+
+def focus_tree(tree):
+    for _ in range(8):
+        if has(tree, pyatspi.STATE_FOCUSED):
+            return
+        keys("Tab")
+    raise RuntimeError("Tab never reached the tree")
+
+
+def open_first_tape(tree):
+    """Opens the first folder of each level from the keyboard and selects the first tape."""
+    focus_tree(tree)
+    keys("Home")
+    for _ in range(6):
+        keys("plus", "Down")
+        current = next((c for c in children(tree) if has(c, pyatspi.STATE_FOCUSED)), None)
+        if current is not None and not has(current, pyatspi.STATE_EXPANDABLE):
+            return current
+    raise RuntimeError("no tape under the first folders")
+
+
 def main():
     folder, = sys.argv[1:]
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+    focus = FocusWatch()
     player = subprocess.Popen([os.path.join(folder, "Marvoli")], env=env)
     try:
         app = find_app("Marvoli")
         frame = wait_for("the main window", lambda: top_level(app, WINDOWS))
         check("main window", frame)
+        check_sliders(frame)
+
+        # The tree from the keyboard: a tape is announced by its title.
+        tree = by_name(frame, pyatspi.ROLE_TREE, "الأشرطة")
+        tape = open_first_tape(tree)
+        print("tape selected: %s" % tape.name, flush=True)
+        check_tree_rows(tree)
+
+        # Its popup, from the menu key, and the edit window from there.
+        keys("Menu", "Down")
+        item = focus.wait("an item of the tree's popup", lambda a: a.getRole() == pyatspi.ROLE_MENU_ITEM
+                          and a.parent is not None and a.parent.getRole() == pyatspi.ROLE_POPUP_MENU)
+        popup = item.parent
+        check("tree popup", popup)
+        press(by_name(popup, pyatspi.ROLE_MENU_ITEM, "تعديل بيانات هذا الشريط"))
+        modify = wait_for("the edit window", lambda: top_level(app, WINDOWS, "تعديل بيانات شريط"))
+        check("edit window", modify)
+        close_window(app, modify, "خروج", "تعديل بيانات شريط")
+
+        search = wait_for("menu item", lambda: by_name(frame, pyatspi.ROLE_MENU_ITEM, "البحث عن شريط"))
+        press(search)
+        wait_for("the search box", lambda: has(by_name(frame, pyatspi.ROLE_TEXT, "كلمات البحث"), pyatspi.STATE_SHOWING))
+        check("main window with the search row", frame)
 
         add = open_window(app, frame, "إضافة شريط جديد", "إضافة شريط جديد")
         check("add window", add)
-        press(by_name(add, pyatspi.ROLE_PUSH_BUTTON, "خروج"))
-        wait_for("the add window to close", lambda: top_level(app, WINDOWS, "إضافة شريط جديد") is None)
+        close_window(app, add, "خروج", "إضافة شريط جديد")
 
         about = open_window(app, frame, "حول البرنامج", "حول البرنامج")
         check("about window", about)
-        press(by_name(about, pyatspi.ROLE_PUSH_BUTTON, "إغلاق"))
-        wait_for("the about window to close", lambda: top_level(app, WINDOWS, "حول البرنامج") is None)
-        print("dialogs done", flush=True)
+        close_window(app, about, "إغلاق", "حول البرنامج")
+
+        # The updater, started the way the user starts it.
+        press(by_name(frame, pyatspi.ROLE_MENU_ITEM, "تحديث البرنامج"))
+        updater = find_app("Renfold")
+        update = wait_for("the update window", lambda: top_level(updater, WINDOWS))
+        check("update window", update)
+        press(by_name(update, pyatspi.ROLE_PUSH_BUTTON, "إلغاء"))
     finally:
         player.terminate()
         player.wait(10)
