@@ -193,6 +193,9 @@ void Modify::showLayout(RecordKind layout)
     }
     Combo3->setVisible(quran);
     Combo2->setVisible(quran);
+    // A screen reader names a list by the caption it is the buddy of.
+    label[1]->setBuddy(quran ? static_cast<QWidget *>(Combo3) : Text1[1]);
+    label[3]->setBuddy(quran ? static_cast<QWidget *>(Combo2) : Text1[3]);
 }
 
 void Modify::cmdmodify_Click()

@@ -89,7 +89,18 @@ def label(acc):
     return "%s '%s'" % (acc.getRoleName(), name)
 
 
-def walk(acc, path, seen):
+def labelled(acc):
+    """Whether a named caption labels the element, which a screen reader reads as its name (a
+    combo box's own name is the text it shows)."""
+    for relation in acc.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            for i in range(relation.getNTargets()):
+                if (relation.getTarget(i).name or "").strip():
+                    return True
+    return False
+
+
+def walk(acc, path):
     """Every unnamed interactive element under acc (inclusive), as 'role path' strings."""
     offenders = []
     if acc is None:
@@ -102,7 +113,7 @@ def walk(acc, path, seen):
     if not has(acc, pyatspi.STATE_VISIBLE) and role != pyatspi.ROLE_MENU_ITEM:
         return offenders
     if role in INTERACTIVE:
-        if not name:
+        if not name and not labelled(acc):
             offenders.append("%s without a name at %s" % (acc.getRoleName(), where))
         elif name.isdigit() and role == pyatspi.ROLE_TABLE_COLUMN_HEADER:
             offenders.append("column header named only by its number at %s" % where)
@@ -111,12 +122,12 @@ def walk(acc, path, seen):
     if role in (pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TABLE, pyatspi.ROLE_LIST):
         kids = kids[:60]
     for child in kids:
-        offenders += walk(child, path + [label(acc)], seen)
+        offenders += walk(child, path + [label(acc)])
     return offenders
 
 
 def check(title, acc):
-    offenders = walk(acc, [], set())
+    offenders = walk(acc, [])
     print("walked %s: %d unnamed" % (title, len(offenders)), flush=True)
     for offender in offenders:
         fail("%s: %s" % (title, offender))
