@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -145,6 +146,9 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     auto *file = new QHBoxLayout;
     label[8]->setText(u"الملف النصي:"_s);
     label[9]->setCursor(Qt::PointingHandCursor);
+    // The keyboard opens the file too: the name is a Tab stop, and Return or Space opens it.
+    label[9]->setFocusPolicy(Qt::StrongFocus);
+    label[9]->setAccessibleDescription(u"Enter لفتح الملف في محرر النصوص"_s);
     file->addWidget(label[8]);
     file->addWidget(label[9], 1);
 
@@ -251,6 +255,13 @@ bool Modify::eventFilter(QObject *watched, QEvent *event)
         label.contains(qobject_cast<QLabel *>(watched))) {
         label_Click();
         return true;
+    }
+    if (event->type() == QEvent::KeyPress && watched == label[9]) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            label_Click();
+            return true;
+        }
     }
     if (event->type() == QEvent::FocusIn) {
         // A box entered is selected whole, ready to be typed over; after the mouse has placed

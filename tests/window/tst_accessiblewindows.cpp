@@ -133,6 +133,24 @@ private Q_SLOTS:
         QCOMPARE(named->accessibleName(), u"اسم سابق"_s);
     }
 
+    // Tab from the title lands on the tree, not on the search button hidden under it; once the
+    // search row is open its button is a stop again.
+    void tabReachesTheTree()
+    {
+        WindowDriver driver;
+        MainFrame &window = driver.open({kTape});
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *title = window.findChild<QWidget *>(u"LTitle"_s);
+        title->setFocus();
+        QTest::keyClick(title, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), driver.view());
+
+        driver.action(u"mnusearch"_s)->trigger();
+        auto *search = window.findChild<QWidget *>(u"CSearch"_s);
+        QCOMPARE(search->focusPolicy(), Qt::StrongFocus);
+    }
+
     // The tree's popup from the keyboard, for the selected node: without it the edit, delete,
     // queue and favourites commands are out of a keyboard user's reach.
     void popupFromTheKeyboard()
