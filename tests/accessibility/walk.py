@@ -46,6 +46,15 @@ INTERACTIVE = {
     pyatspi.ROLE_DIAL,
 }
 
+MENUS = {
+    pyatspi.ROLE_MENU,
+    pyatspi.ROLE_POPUP_MENU,
+    pyatspi.ROLE_MENU_ITEM,
+    pyatspi.ROLE_CHECK_MENU_ITEM,
+    pyatspi.ROLE_RADIO_MENU_ITEM,
+    pyatspi.ROLE_SEPARATOR,
+}
+
 failures = []
 
 
@@ -100,8 +109,12 @@ def labelled(acc):
     return False
 
 
+checked = 0
+
+
 def walk(acc, path):
     """Every unnamed interactive element under acc (inclusive), as 'role path' strings."""
+    global checked
     offenders = []
     if acc is None:
         return offenders
@@ -110,9 +123,11 @@ def walk(acc, path):
     where = " > ".join(path + [label(acc)])
     # Hidden controls (the unused rows of the edit window) are never presented to a screen
     # reader; windows are walked again once they show what was hidden at first.
-    if not has(acc, pyatspi.STATE_VISIBLE) and role != pyatspi.ROLE_MENU_ITEM:
+    # Menus are hidden until opened, and then read item by item: they are always walked.
+    if not has(acc, pyatspi.STATE_VISIBLE) and role not in MENUS:
         return offenders
     if role in INTERACTIVE:
+        checked += 1
         if not name and not labelled(acc):
             offenders.append("%s without a name at %s" % (acc.getRoleName(), where))
         elif name.isdigit() and role == pyatspi.ROLE_TABLE_COLUMN_HEADER:
@@ -127,8 +142,13 @@ def walk(acc, path):
 
 
 def check(title, acc):
+    global checked
+    checked = 0
     offenders = walk(acc, [])
-    print("walked %s: %d unnamed" % (title, len(offenders)), flush=True)
+    print("walked %s '%s': %d controls, %d unnamed" % (title, acc.name, checked, len(offenders)),
+          flush=True)
+    if checked == 0:
+        fail("%s: no controls found" % title)
     for offender in offenders:
         fail("%s: %s" % (title, offender))
 
@@ -201,15 +221,32 @@ class FocusWatch:
         if event.detail1:
             self.focused.append(event.source)
 
-    def wait(self, what, predicate):
+    def _drain(self):
         context = GLib.MainContext.default()
+        while context.pending():
+            context.iteration(False)
 
-        def probe():
-            while context.pending():
-                context.iteration(False)
-            return next((a for a in self.focused if predicate(a)), None)
+    def _match(self, predicate):
+        self._drain()
+        return next((a for a in self.focused if predicate(a)), None)
 
-        return wait_for(what, probe)
+    def wait(self, what, predicate, keys_first=(), timeout=15.0):
+        """The first element focused from now on that fits, pressing keys_first one by one
+        until one does."""
+        self._drain()
+        del self.focused[:]
+        for name in keys_first:
+            keys(name)
+            found = self._match(predicate)
+            if found is not None:
+                return found
+        return wait_for(what, lambda: self._match(predicate), timeout)
+
+
+def in_popup(acc):
+    parent = acc.parent
+    return acc.getRole() == pyatspi.ROLE_MENU_ITEM and parent is not None and \
+        parent.getRole() == pyatspi.ROLE_POPUP_MENU
 
 
 def check_sliders(frame):
@@ -274,15 +311,25 @@ def main():
         check_tree_rows(tree)
 
         # Its popup, from the menu key, and the edit window from there.
-        keys("Menu", "Down")
-        item = focus.wait("an item of the tree's popup", lambda a: a.getRole() == pyatspi.ROLE_MENU_ITEM
-                          and a.parent is not None and a.parent.getRole() == pyatspi.ROLE_POPUP_MENU)
+        keys("Menu")
+        item = focus.wait("an item of the tree's popup", in_popup, keys_first=("Down",))
         popup = item.parent
         check("tree popup", popup)
         press(by_name(popup, pyatspi.ROLE_MENU_ITEM, "تعديل بيانات هذا الشريط"))
         modify = wait_for("the edit window", lambda: top_level(app, WINDOWS, "تعديل بيانات شريط"))
         check("edit window", modify)
         close_window(app, modify, "خروج", "تعديل بيانات شريط")
+
+        # Saving the tape: the popup's item chosen from the keyboard, the file dialog walked.
+        focus_tree(tree)
+        keys("Menu")
+        focus.wait("the save item", lambda a: in_popup(a) and a.name.strip() == "حفظ المادة بصيغة MP3",
+                   keys_first=("Down",) * 12)
+        keys("Return")
+        save = wait_for("the save dialog", lambda: top_level(app, (pyatspi.ROLE_DIALOG,)))
+        check("save dialog", save)
+        keys("Escape")
+        wait_for("the save dialog to close", lambda: top_level(app, (pyatspi.ROLE_DIALOG,)) is None)
 
         search = wait_for("menu item", lambda: by_name(frame, pyatspi.ROLE_MENU_ITEM, "البحث عن شريط"))
         press(search)

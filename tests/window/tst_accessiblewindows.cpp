@@ -49,12 +49,18 @@ bool interactive(QAccessible::Role role)
 // an accessibility bus, so an unnamed control is caught wherever the tests run.
 void unnamedUnder(QAccessibleInterface *node, const QString &path, QStringList &found)
 {
-    if (!node || !node->isValid() || node->state().invisible)
+    if (!node || !node->isValid())
+        return;
+    // Hidden controls are never presented; menus are hidden until opened, and walked anyway.
+    const QAccessible::Role role = node->role();
+    const bool menu = role == QAccessible::PopupMenu || role == QAccessible::MenuItem ||
+                      role == QAccessible::Separator;
+    if (node->state().invisible && !menu)
         return;
     const QString here = path + u" > "_s + node->text(QAccessible::Name);
     // A caption the control is the buddy of names it too (a combo box's own name is its text).
     const bool labelled = !node->relations(QAccessible::Label).isEmpty();
-    if (interactive(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty() && !labelled)
+    if (interactive(role) && node->text(QAccessible::Name).trimmed().isEmpty() && !labelled)
         found.append(u"role %1 at %2"_s.arg(int(node->role())).arg(here));
     // Rows of views are alike: a sample is enough.
     const int count = std::min(node->childCount(), 60);
