@@ -35,6 +35,6 @@ cp "$renfold" "$app/Renfold"
 cp "$db"/* "$app/DB/"
 printf '[update]\r\n0\r\nhttp://127.0.0.1:9/updtinfos\r\nhttp://127.0.0.1:9/update#.cab\r\n' >"$app/updtinfos"
 
-export DISPLAY="$display" LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$app/run" NO_AT_BRIDGE=0
+export DISPLAY="$display" LC_ALL=C.UTF-8 XDG_RUNTIME_DIR="$app/run"
 mkdir -m 700 "$app/run"
-dbus-run-session -- /usr/bin/python3 "${WALKER:-$here/walk.py}" "$app"
+dbus-run-session -- /usr/bin/python3 "$here/walk.py" "$app"

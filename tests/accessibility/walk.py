@@ -3,8 +3,10 @@
 screen reader sees them, and fails on every interactive element without a name.
 
 Started by run-walk.sh on its own X server and session bus. It starts the player from an
-application folder, opens each window through the menus' accessible actions and checks it, then
-checks what the controls of the player say: the tree's rows, the sliders' values.
+application folder and checks the main window and what its controls say (the sliders' values,
+the tree's rows, reached from the keyboard), then opens each window as a blind user would (the
+menus' accessible actions, the menu key on the tree) and checks it: the tree's popup, the edit
+window, the save dialog, the search row, the add window, the About window and the updater's.
 """
 
 import os
