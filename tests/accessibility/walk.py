@@ -352,6 +352,7 @@ def main():
         update = wait_for("the update window", lambda: top_level(updater, WINDOWS))
         check("update window", update)
         press(by_name(update, pyatspi.ROLE_PUSH_BUTTON, "إلغاء"))
+        wait_for("the updater to end", lambda: top_level(updater, WINDOWS) is None)
     finally:
         player.terminate()
         player.wait(10)
