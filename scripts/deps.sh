@@ -8,6 +8,7 @@ packages=(
     xvfb xauth dbus trayer openbox x11-utils fonts-noto-core fonts-kacst ca-certificates
     gcab ffmpeg espeak-ng libglib2.0-bin
     libx11-dev libxkbfile-dev x11-xkb-utils
+    at-spi2-core python3-pyatspi xdotool
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "accessibility.h"
 #include "appfolder.h"
 #include "updateform.h"
 #include "updateprocedure.h"
@@ -26,6 +27,7 @@ int StartUpdater(int argc, char **argv)
         QApplication::installTranslator(&qtTexts);
     QNetworkProxyFactory::setUseSystemConfiguration(true);
 
+    InstallAccessibleWindows();
     const AppFolder folder = chooseAppFolder(systemAppFolderPlaces());
     if (!folder.ready()) {
         QMessageBox box(QMessageBox::Critical, u"Renfold"_s, folder.error);

@@ -48,6 +48,9 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setMinimumHeight(48);
     Label1->installEventFilter(this);
+    // A Tab stop, so that a screen reader's user can read the status again; reaching it keeps
+    // the window as a click on it does.
+    Label1->setFocusPolicy(Qt::StrongFocus);
     Check1 = new QCheckBox(u"إعادة تشغيل البرنامج بعد التحديث"_s, Shape1);
     Check1->setObjectName(u"Check1"_s);
     Check1->setChecked(true);
@@ -74,6 +77,7 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     TReadme = new QPlainTextEdit(this);
     TReadme->setObjectName(u"TReadme"_s);
     TReadme->setReadOnly(true);
+    TReadme->setAccessibleName(u"ملاحظات التحديث"_s);
     QTextOption readmeLines = TReadme->document()->defaultTextOption();
     readmeLines.setTextDirection(Qt::RightToLeft); // read-mes are written in Arabic
     readmeLines.setAlignment(Qt::AlignRight);
@@ -210,7 +214,8 @@ void UpdateForm::showReadme(const QString &text)
 
 bool UpdateForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Label1 && event->type() == QEvent::MouseButtonRelease)
+    if (watched == Label1 &&
+        (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::FocusIn))
         Label1_Click();
     return QWidget::eventFilter(watched, event);
 }

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QStandardPaths>
 #include <QUrl>
@@ -189,6 +190,10 @@ void AudioSaving::DownloadWithDialog(const DownloadRequest &request)
     dialog->setWindowTitle(request.Title);
     dialog->setLabelText(QFileInfo(target).fileName());
     dialog->setCancelButtonText(u"إلغاء"_s);
+    auto *bar = new QProgressBar(dialog);
+    bar->setObjectName(u"downloadBar"_s);
+    bar->setAccessibleName(u"تقدم الحفظ"_s);
+    dialog->setBar(bar);
     dialog->setRange(0, 0); // until the size is known
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);

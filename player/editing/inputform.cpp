@@ -1,5 +1,6 @@
 #include "inputform.h"
 
+#include "accessibility.h"
 #include "arabickeyboard.h"
 #include "catalogueeditor.h"
 #include "editingui.h"
@@ -123,6 +124,9 @@ InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
     Command1->setObjectName(u"Command1"_s);
     connect(Command1, &QPushButton::clicked, this, &InputForm::Command1_Click);
     buttons->addWidget(Command1);
+
+    for (QFormLayout *form : {top, quranRows, lessonRows, otherRows})
+        NameFormFields(form);
 
     auto *rows = new QVBoxLayout(this);
     rows->addLayout(top);

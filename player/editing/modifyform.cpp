@@ -1,5 +1,6 @@
 #include "modifyform.h"
 
+#include "accessibility.h"
 #include "arabickeyboard.h"
 #include "catalogue.h"
 #include "catalogueeditor.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,6 +84,8 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
         box->setObjectName(u"Text1_%1"_s.arg(row));
         box->installEventFilter(this);
         Text1.append(box);
+        // The caption of the row names its box for a screen reader, whatever the record's kind.
+        label[row]->setBuddy(box);
         grid->addWidget(label[row], row, 0);
         grid->addWidget(box, row, 1);
     }
@@ -102,6 +106,8 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     Combo2->setEditText(RiwayaNames().constFirst());
     Combo2->hide();
     Combo3->hide();
+    SetAccessibleName(Combo3, u"السورة"_s);
+    SetAccessibleName(Combo2, u"الرواية"_s);
     // For Quran tapes the lists stand in the places of rows 1 and 3.
     grid->addWidget(Combo3, 1, 1);
     grid->addWidget(Combo2, 3, 1);
@@ -140,6 +146,9 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     auto *file = new QHBoxLayout;
     label[8]->setText(u"الملف النصي:"_s);
     label[9]->setCursor(Qt::PointingHandCursor);
+    // The keyboard opens the file too: the name is a Tab stop, and Return or Space opens it.
+    label[9]->setFocusPolicy(Qt::StrongFocus);
+    label[9]->setAccessibleDescription(u"Enter لفتح الملف في محرر النصوص"_s);
     file->addWidget(label[8]);
     file->addWidget(label[9], 1);
 
@@ -188,6 +197,9 @@ void Modify::showLayout(RecordKind layout)
     }
     Combo3->setVisible(quran);
     Combo2->setVisible(quran);
+    // A screen reader names a list by the caption it is the buddy of.
+    label[1]->setBuddy(quran ? static_cast<QWidget *>(Combo3) : Text1[1]);
+    label[3]->setBuddy(quran ? static_cast<QWidget *>(Combo2) : Text1[3]);
 }
 
 void Modify::cmdmodify_Click()
@@ -243,6 +255,13 @@ bool Modify::eventFilter(QObject *watched, QEvent *event)
         label.contains(qobject_cast<QLabel *>(watched))) {
         label_Click();
         return true;
+    }
+    if (event->type() == QEvent::KeyPress && watched == label[9]) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            label_Click();
+            return true;
+        }
     }
     if (event->type() == QEvent::FocusIn) {
         // A box entered is selected whole, ready to be typed over; after the mouse has placed

@@ -1,6 +1,7 @@
 #include "audiocontrol.h"
 
 #include "audioplayer.h"
+#include "positionreadout.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -23,6 +24,8 @@ int toSliderValue(qint64 ms)
 
 } // namespace
 
+AudioControl::~AudioControl() = default;
+
 AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     : QWidget(parent)
     , m_player(player)
@@ -38,6 +41,7 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     m_stopButton->setAutoRaise(true);
     m_stopButton->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
     m_stopButton->setToolTip(u"إيقاف"_s);
+    m_stopButton->setAccessibleName(u"إيقاف"_s);
 
     // Wide enough for "00:00" so that the slider does not twitch when the minutes gain a digit.
     const int timeWidth = fontMetrics().horizontalAdvance(u"00:00"_s) + 4;
@@ -52,6 +56,8 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     m_positionSlider->setPageStep(10000);
     m_positionSlider->setSingleStep(5000);
     m_positionSlider->setEnabled(false);
+    m_positionSlider->setAccessibleName(u"الموضع"_s);
+    m_positionReadout = std::make_unique<PositionReadout>(m_positionSlider);
 
     m_lengthLabel = new QLabel(formatTime(0), this);
     m_lengthLabel->setObjectName(u"LengthLabel"_s);
@@ -77,6 +83,7 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     m_volumeSlider->setValue(m_player->volume());
     m_volumeSlider->setMaximumWidth(80);
     m_volumeSlider->setToolTip(u"مستوى الصوت"_s);
+    m_volumeSlider->setAccessibleName(u"مستوى الصوت"_s);
 
     // Two rows: transport and time above, status and volume below.
     // Horizontal layouts follow the layout direction, so a right-to-left window mirrors them.
@@ -118,10 +125,12 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
             [this](int ms) { m_elapsedLabel->setText(formatTime(ms)); });
     connect(m_positionSlider, &QSlider::sliderReleased, this,
             [this] { seekTo(m_positionSlider->sliderPosition()); });
-    connect(m_positionSlider, &QSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction &&
-            !m_positionSlider->isSliderDown())
-            seekTo(m_positionSlider->sliderPosition());
+    // Clicks on the groove, keys and a screen reader setting the value seek at once; the
+    // slider following the clip does not.
+    connect(m_positionSlider, &QSlider::valueChanged, this, [this](int ms) {
+        if (!m_followingPlayer && !m_positionSlider->isSliderDown() &&
+            m_positionSlider->isEnabled())
+            seekTo(ms);
     });
 
     showState(m_player->PlayState());
@@ -166,6 +175,7 @@ void AudioControl::showState(int state)
     m_playButton->setIcon(
         style()->standardIcon(running ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     m_playButton->setToolTip(running ? u"إيقاف مؤقت"_s : u"تشغيل"_s);
+    m_playButton->setAccessibleName(m_playButton->toolTip());
 
     const bool seekable = state == AudioPlayer::Buffering || state == AudioPlayer::Playing ||
                           state == AudioPlayer::Paused;
@@ -185,8 +195,9 @@ void AudioControl::showState(int state)
     default:
         // Stopped: back to the start, keeping the clip's length and a failure's reason.
         if (!m_positionSlider->isSliderDown())
-            m_positionSlider->setValue(0);
+            followPlayer([this] { m_positionSlider->setValue(0); });
         m_elapsedLabel->setText(formatTime(0));
+        m_positionReadout->show(0, m_positionSlider->maximum());
         if (!m_showingFailure)
             setStatus({}, false);
         break;
@@ -199,9 +210,12 @@ void AudioControl::showPosition(qint64 position, qint64 length)
     // While the user holds the handle it shows where the clip will go, not where it is.
     if (m_positionSlider->isSliderDown())
         return;
-    m_positionSlider->setRange(0, toSliderValue(length));
-    m_positionSlider->setValue(toSliderValue(position));
+    followPlayer([&] {
+        m_positionSlider->setRange(0, toSliderValue(length));
+        m_positionSlider->setValue(toSliderValue(position));
+    });
     m_elapsedLabel->setText(formatTime(position));
+    m_positionReadout->follow(position, length);
 }
 
 void AudioControl::showFailure(const QString &message)
@@ -228,5 +242,13 @@ void AudioControl::togglePlay()
 
 void AudioControl::seekTo(int ms)
 {
+    m_positionReadout->show(ms, m_positionSlider->maximum());
     m_player->seek(ms);
+}
+
+void AudioControl::followPlayer(const std::function<void()> &change)
+{
+    m_followingPlayer = true;
+    change();
+    m_followingPlayer = false;
 }

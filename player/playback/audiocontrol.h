@@ -2,8 +2,12 @@
 
 #include <QWidget>
 
+#include <functional>
+#include <memory>
+
 class AudioPlayer;
 class QHBoxLayout;
+class PositionReadout;
 class QLabel;
 class QSlider;
 class QToolButton;
@@ -20,6 +24,7 @@ class AudioControl : public QWidget
 
 public:
     explicit AudioControl(AudioPlayer *player, QWidget *parent = nullptr);
+    ~AudioControl() override;
 
     // "m:ss", or "h:mm:ss" from one hour on.
     static QString formatTime(qint64 ms);
@@ -38,6 +43,8 @@ private:
     void setStatus(const QString &text, bool failure);
     void togglePlay();
     void seekTo(int ms);
+    // Moves the position slider to where the clip is, which is no seek.
+    void followPlayer(const std::function<void()> &change);
 
     AudioPlayer *m_player;
     QToolButton *m_playButton;
@@ -49,5 +56,7 @@ private:
     QLabel *m_statusLabel;
     QHBoxLayout *m_statusRow;
     QHBoxLayout *m_toolRow;
+    std::unique_ptr<PositionReadout> m_positionReadout;
     bool m_showingFailure = false;
+    bool m_followingPlayer = false;
 };

@@ -53,6 +53,8 @@ SearchBar::SearchBar(QWidget *parent)
     TSearch = new QLineEdit(this);
     TSearch->setObjectName(u"TSearch"_s);
     TSearch->setGeometry(0, 0, 128, kRowHeight);
+    TSearch->setAccessibleName(u"كلمات البحث"_s);
+    TSearch->setAccessibleDescription(u"اكتب ما تبحث عنه ثم اضغط Enter"_s);
     TSearch->installEventFilter(this);
     // Searches are typed in Arabic: the box switches to the user's Arabic layout while it has
     // the focus.
@@ -64,6 +66,9 @@ SearchBar::SearchBar(QWidget *parent)
     for (QWidget *w :
          std::initializer_list<QWidget *>{CHide, TSearch, OptionS[0], OptionS[1], CStop})
         w->hide();
+    // Covered by the tree, the button is no stop for Tab (nor for a screen reader's focus)
+    // until the row opens.
+    CSearch->setFocusPolicy(Qt::NoFocus);
 }
 
 void SearchBar::open()
@@ -73,6 +78,7 @@ void SearchBar::open()
          std::initializer_list<QWidget *>{CHide, CSearch, TSearch, OptionS[0], OptionS[1]})
         w->show();
     CStop->hide();
+    CSearch->setFocusPolicy(Qt::StrongFocus);
     raise();
     Q_EMIT opened();
     TSearch->setFocus(Qt::OtherFocusReason);

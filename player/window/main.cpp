@@ -1,3 +1,4 @@
+#include "accessibility.h"
 #include "appfolder.h"
 #include "mainframe.h"
 #include "startupreport.h"
@@ -34,6 +35,7 @@ int StartUp(int argc, char **argv)
     // The audio library reads numbers with the C locale.
     std::setlocale(LC_NUMERIC, "C");
 
+    InstallAccessibleWindows();
     const AppFolder folder = chooseAppFolder(systemAppFolderPlaces());
     if (!folder.ready()) {
         QMessageBox box(QMessageBox::Critical, u"Marvoli"_s, folder.error);

@@ -41,6 +41,10 @@ MainLayout::MainLayout(QWidget *inner, AudioPlayer *player)
     TreeView1->setObjectName(u"TreeView1"_s);
     TreeView1->setHeaderHidden(true);
     TreeView1->setColumnCount(1);
+    // Hidden, the header still reaches a screen reader, with a bare column number for a caption.
+    TreeView1->setHeaderLabel(u"الأشرطة"_s);
+    TreeView1->setAccessibleName(u"الأشرطة"_s);
+    TreeView1->setAccessibleDescription(u"Enter للاستماع، ومفتاح القائمة لبقية الأوامر"_s);
     TreeView1->setGeometry(kTree);
     TreeView1->setUniformRowHeights(true);
     TreeView1->header()->setStretchLastSection(true);

@@ -12,6 +12,7 @@ TitleBox::TitleBox(QWidget *parent)
 {
     setObjectName(QStringLiteral("LTitle"));
     setReadOnly(true);
+    setAccessibleName(QStringLiteral(u"عنوان الشريط"));
     setAlignment(Qt::AlignCenter);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -60,6 +60,13 @@ bool TreePopup::eventFilter(QObject *watched, QEvent *event)
             m_queue.playClicked(m_sourceKey);
             return true;
         }
+        // The menu key and Shift+F10 open the popup of the selected node, as a right click on
+        // it does: without them a keyboard user could never reach its commands.
+        const auto modifiers = static_cast<QKeyEvent *>(event)->modifiers();
+        if (key == Qt::Key_Menu || (key == Qt::Key_F10 && modifiers == Qt::ShiftModifier)) {
+            keyboardPopup(node);
+            return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }
@@ -99,8 +106,23 @@ MenuForm::State TreePopup::menuState() const
     return state;
 }
 
-void TreePopup::ShowTreePopup()
+void TreePopup::ShowTreePopup(std::optional<QPoint> at)
 {
     m_menus.prepareTreePopup(menuState());
-    m_menus.mnupopup()->popup(QCursor::pos());
+    m_menus.mnupopup()->popup(at.value_or(QCursor::pos()));
+}
+
+void TreePopup::keyboardPopup(KeyedTree::Node node)
+{
+    m_sourceKey = KeyedTree::key(node);
+    m_sourceType = KeyedTree::kind(node);
+    if (m_sourceType == KeyedTree::Kind::Tape) {
+        m_popupLinks = ExtractLinks(m_sourceKey);
+        m_menus.enableForLinks(m_popupLinks);
+    }
+    // Under the node's text, or at the top of the view when nothing is selected.
+    const QRect row = node ? m_view->visualItemRect(node) : QRect();
+    const QPoint corner =
+        m_view->layoutDirection() == Qt::RightToLeft ? row.bottomRight() : row.bottomLeft();
+    ShowTreePopup(m_viewport->mapToGlobal(node ? corner : QPoint()));
 }

@@ -5,7 +5,10 @@
 #include "taperecord.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QString>
+
+#include <optional>
 
 class AudioPlayer;
 class Playback;
@@ -14,9 +17,10 @@ class QMouseEvent;
 class QTreeWidget;
 
 // The mouse and the keyboard on the catalogue tree: a left click (or Return) on a tape plays it,
-// a right click opens the popup menu for the node under the mouse. The node pressed is kept by
-// its key, so that a command chosen later finds the node again, or finds it gone (a queue entry
-// that finished playing while the menu was open).
+// a right click opens the popup menu for the node under the mouse, the menu key or Shift+F10 the
+// one for the selected node. The node pressed is kept by its key, so that a command chosen later
+// finds the node again, or finds it gone (a queue entry that finished playing while the menu was
+// open).
 class TreePopup : public QObject
 {
     Q_OBJECT
@@ -42,7 +46,8 @@ protected:
 
 private:
     void mousePressed(QMouseEvent *event);
-    void ShowTreePopup();
+    void ShowTreePopup(std::optional<QPoint> at = std::nullopt);
+    void keyboardPopup(KeyedTree::Node node);
 
     KeyedTree &m_tree;
     QTreeWidget *m_view;

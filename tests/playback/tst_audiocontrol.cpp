@@ -1,6 +1,8 @@
 #include "audiocontrol.h"
 #include "audioplayer.h"
+#include "positionreadout.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QSlider>
 #include <QTest>
@@ -177,6 +179,84 @@ private Q_SLOTS:
         Q_EMIT player.PositionChanged(40100, 60000);
         QCOMPARE(slider->value(), 40100);
         QCOMPARE(player.calls.size(), 1);
+    }
+
+    // What a screen reader hears and does: names that follow the state, the position as a time,
+    // values set through the accessibility interface acting as the keys do.
+    void speaksToScreenReaders()
+    {
+        ScriptedPlayer player;
+        AudioControl control(&player);
+        auto *play = child<QToolButton>(control, u"PlayButton"_s);
+        QCOMPARE(play->accessibleName(), u"تشغيل"_s);
+        player.enter(AudioPlayer::Playing);
+        QCOMPARE(play->accessibleName(), u"إيقاف مؤقت"_s);
+        QCOMPARE(child<QToolButton>(control, u"StopButton"_s)->accessibleName(), u"إيقاف"_s);
+        auto *slider = child<QSlider>(control, u"PositionSlider"_s);
+        auto *volume = child<QSlider>(control, u"VolumeSlider"_s);
+        QCOMPARE(slider->accessibleName(), u"الموضع"_s);
+        QCOMPARE(volume->accessibleName(), u"مستوى الصوت"_s);
+
+        Q_EMIT player.PositionChanged(5000, 3723000);
+        QCOMPARE(slider->accessibleDescription(), u"0:05 من 1:02:03"_s);
+
+        // A value set the way AT-SPI sets it seeks once, and is said at once.
+        QAccessibleValueInterface *position =
+            QAccessible::queryAccessibleInterface(slider)->valueInterface();
+        QVERIFY(position);
+        position->setCurrentValue(60000);
+        QCOMPARE(player.calls, QStringList{u"seek 60000"_s});
+        QCOMPARE(slider->accessibleDescription(), u"1:00 من 1:02:03"_s);
+        // The clip catching up is no seek.
+        Q_EMIT player.PositionChanged(60250, 3723000);
+        QCOMPARE(player.calls.size(), 1);
+
+        // Stopped, there is nothing to seek in.
+        player.enter(AudioPlayer::Stopped);
+        QCOMPARE(slider->accessibleDescription(), u"0:00 من 1:02:03"_s);
+        player.calls.clear();
+        position->setCurrentValue(1000);
+        QVERIFY(player.calls.isEmpty());
+
+        QAccessible::queryAccessibleInterface(volume)->valueInterface()->setCurrentValue(25);
+        QCOMPARE(player.calls, QStringList{u"setVolume 25"_s});
+    }
+
+    // The description moves on by steps while the clip plays, and at once for a jump or a new
+    // length; a minute of four reports a second is a handful of notices, not two hundred.
+    void positionReadoutDoesNotFlood()
+    {
+        QWidget slider;
+        PositionReadout readout(&slider);
+        QCOMPARE(slider.accessibleDescription(), u"0:00"_s);
+        QCOMPARE(PositionReadout::describe(754000, 2700000), u"12:34 من 45:00"_s);
+
+        // Each change of the text is a notice to the screen reader.
+        int notices = 0;
+        QString said = slider.accessibleDescription();
+        const auto report = [&](qint64 ms, qint64 length) {
+            readout.follow(ms, length);
+            notices += slider.accessibleDescription() != said;
+            said = slider.accessibleDescription();
+        };
+        report(0, 60000);
+        QCOMPARE(said, u"0:00 من 1:00"_s);
+        for (qint64 ms = 250; ms < PositionReadout::kStep; ms += 250)
+            report(ms, 60000);
+        QCOMPARE(said, u"0:00 من 1:00"_s);
+        report(PositionReadout::kStep, 60000);
+        QCOMPARE(said, u"0:10 من 1:00"_s);
+        for (qint64 ms = PositionReadout::kStep; ms <= 60000; ms += 250)
+            report(ms, 60000);
+        QCOMPARE(said, u"1:00 من 1:00"_s);
+        // One for the length, then one a step: 0:00, 0:10 … 1:00.
+        QCOMPARE(notices, 7);
+
+        // Back (a seek, another clip) and a new length are said at once.
+        readout.follow(4000, 60000);
+        QCOMPARE(slider.accessibleDescription(), u"0:04 من 1:00"_s);
+        readout.follow(4100, 120000);
+        QCOMPARE(slider.accessibleDescription(), u"0:04 من 2:00"_s);
     }
 
     void volumeAndLayout()

@@ -302,8 +302,8 @@ private Q_SLOTS:
         // Nothing loaded: no pause, stop, copy or save item; speed, repeat and the sleep timer
         // are always there.
         const QStringList always{
-            u"mnuSpeed"_s,     u"mnuRepeat"_s, u"sepListening"_s, u"mnuSleepTrayMenu"_s,
-            u"sepSleepTray"_s, u"mnuShow"_s,   u"sep1"_s,         u"mnuExit"_s};
+            u"mnuSleepTrayMenu"_s, u"sepSleepTray"_s, u"mnuSpeed"_s, u"mnuRepeat"_s,
+            u"sepListening"_s,     u"mnuShow"_s,      u"sep1"_s,     u"mnuExit"_s};
         QCOMPARE(visible(), always);
 
         click(showTape(quranLine()));
