@@ -11,7 +11,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QString kSeparator = u"***"_s;
+
+// Where the separator between title and link starts. A title ending in "*" runs into it, so the
+// separator is the last three stars of the first run of three or more: a link never starts with
+// "*", and the title keeps its stars.
+qsizetype separatorAt(const QString &line)
+{
+    qsizetype at = line.indexOf(kSeparator);
+    if (at < 0)
+        return at;
+    while (at + kSeparator.size() < line.size() && line.at(at + kSeparator.size()) == u'*')
+        ++at;
+    return at;
 }
+} // namespace
 
 RecentList::RecentList(QString path)
     : m_file(std::move(path))
@@ -56,13 +69,13 @@ QString RecentList::caption(const QString &line) const
 
 QString RecentList::titleOf(const QString &line)
 {
-    const qsizetype at = line.indexOf(kSeparator);
+    const qsizetype at = separatorAt(line);
     return at < 0 ? line : line.left(at);
 }
 
 QString RecentList::linkOf(const QString &line)
 {
-    const qsizetype at = line.indexOf(kSeparator);
+    const qsizetype at = separatorAt(line);
     if (at < 0)
         return {};
     const qsizetype end = line.indexOf(kSeparator, at + kSeparator.size());

@@ -33,7 +33,8 @@ public:
     // is not shorter than MaxTitleLen.
     QString caption(const QString &line) const;
 
-    // A line's title and link.
+    // A line's title and link. A title ending in "*" keeps its stars: the separator is the
+    // last three stars of the first run of three or more.
     static QString titleOf(const QString &line);
     static QString linkOf(const QString &line);
     // Whether a line holds nothing but white space (tabs and no-break spaces count).

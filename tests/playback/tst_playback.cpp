@@ -187,6 +187,22 @@ private Q_SLOTS:
         QCOMPARE(RecentList::linkOf(u"t***l***x"_s), u"l"_s);
     }
 
+    void recentTitleEndingInStars()
+    {
+        // A title ending in "*" runs into the separator; the link must still come back whole,
+        // or the recent item could no longer be played.
+        RecentList recent(m_dir.filePath(u"stars.txt"_s));
+        QVERIFY(recent.record(u"**yx*"_s, u"https://h/a.mp3"_s));
+        recent.reload();
+        QCOMPARE(recent.RecentLines(), QStringList{u"**yx****https://h/a.mp3"_s});
+        QCOMPARE(RecentList::titleOf(recent.RecentLines()[0]), u"**yx*"_s);
+        QCOMPARE(RecentList::linkOf(recent.RecentLines()[0]), u"https://h/a.mp3"_s);
+        QCOMPARE(RecentList::titleOf(u"t**"_s + u"***l***x"_s), u"t**"_s);
+        QCOMPARE(RecentList::linkOf(u"t**"_s + u"***l***x"_s), u"l"_s);
+        QCOMPARE(RecentList::linkOf(u"t***"_s), QString());
+        QCOMPARE(RecentList::titleOf(u"t****"_s), u"t*"_s);
+    }
+
     void favourites()
     {
         QTemporaryDir app;
