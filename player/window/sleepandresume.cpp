@@ -12,7 +12,10 @@
 #include "sleeptimermenu.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -21,6 +24,7 @@ SleepAndResume::SleepAndResume(const QString &appFolder, Playback &playback, Pla
                                MainMenus &mainMenus, MenuForm &menus, QWidget *window)
     : QObject(window)
     , m_playback(&playback)
+    , m_window(window)
     , m_positions(std::make_unique<ResumePositions>(appFolder + u"/positions.txt"_s))
 {
     m_positions->load();
@@ -45,12 +49,39 @@ SleepAndResume::SleepAndResume(const QString &appFolder, Playback &playback, Pla
     m_status = new SleepResumeStatus(*m_sleep, playback, control);
     if (control)
         control->addStatusWidget(m_status);
-    connect(m_tracker.get(), &ResumeTracker::saveFailed, m_status, &SleepResumeStatus::showMessage);
+    connect(m_tracker.get(), &ResumeTracker::saveFailed, this, &SleepAndResume::showSaveFailure);
+    if (window)
+        window->installEventFilter(this);
+}
+
+bool SleepAndResume::eventFilter(QObject *watched, QEvent *event)
+{
+    // Closing stops the tape, which writes the positions: a failure then must not go to the
+    // player control of a window about to disappear. The flag ends with the close's handling.
+    if (watched == m_window && event->type() == QEvent::Close && !m_closing) {
+        m_closing = true;
+        QTimer::singleShot(0, this, [this] { m_closing = false; });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void SleepAndResume::showSaveFailure(const QString &message)
+{
+    if (!m_closing || !m_window) {
+        m_status->showMessage(message);
+        return;
+    }
+    // Modal, like the message about config.ini: the program is about to end.
+    QMessageBox box(QMessageBox::Warning, m_window->windowTitle(), message, QMessageBox::Ok,
+                    m_window);
+    box.setObjectName(u"positionsFailed"_s);
+    box.exec();
 }
 
 SleepAndResume::~SleepAndResume()
 {
-    m_tracker.reset(); // writes the positions once more
+    m_tracker->disconnect(this); // the window is going: nowhere to report a failure
+    m_tracker.reset();           // writes the positions once more
     if (m_playback)
         m_playback->setResumePositions(nullptr);
 }

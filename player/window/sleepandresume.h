@@ -36,8 +36,15 @@ public:
     SleepTimerMenu *trayMenu() const { return m_trayMenu; }
     SleepResumeStatus *status() const { return m_status; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void showSaveFailure(const QString &message);
+
     QPointer<Playback> m_playback;
+    QPointer<QWidget> m_window;
+    bool m_closing = false; // the window is handling a close: it stops the tape and goes away
     std::unique_ptr<ResumePositions> m_positions;
     std::unique_ptr<ResumeTracker> m_tracker; // after m_positions: it writes them as it goes
     SleepTimer *m_sleep;

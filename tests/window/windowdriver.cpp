@@ -26,7 +26,14 @@ MainFrame &WindowDriver::open(const QStringList &records, const QByteArray &conf
     if (!config.isEmpty())
         writeBytes(m_app->filePath(u"config.ini"_s), config);
     auto *player = new MpvPlayer(m_app->path(), QStringList{u"ao=null"_s} + playerOptions);
-    m_window = std::make_unique<MainFrame>(m_app->path(), player);
+    return openIn(m_app->path(), player);
+}
+
+MainFrame &WindowDriver::openIn(const QString &appFolder, AudioPlayer *player)
+{
+    close();
+    m_folder = appFolder;
+    m_window = std::make_unique<MainFrame>(appFolder, player);
     m_window->show();
     return *m_window;
 }

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class AudioPlayer;
 class QAction;
 class QTreeWidget;
 
@@ -20,10 +21,13 @@ public:
     // the real player on the null audio output plus playerOptions.
     MainFrame &open(const QStringList &records, const QByteArray &config = {},
                     const QStringList &playerOptions = {});
+    // Opens the window on an application folder the test laid out itself, with this player (the
+    // window takes it over). The folder is the test's: close() leaves it in place.
+    MainFrame &openIn(const QString &appFolder, AudioPlayer *player);
     void close();
 
     MainFrame &window() { return *m_window; }
-    QString appPath(const QString &name) const { return m_app->filePath(name); }
+    QString appPath(const QString &name) const { return m_folder + u'/' + name; }
     QTreeWidget *view();
 
     // Opens the folders down to a record's tape and returns its node.
@@ -44,6 +48,7 @@ public:
 
 private:
     std::unique_ptr<QTemporaryDir> m_app;
+    QString m_folder;
     std::unique_ptr<MainFrame> m_window;
 };
 
