@@ -9,6 +9,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,6 +133,20 @@ bool FileExists(const QString &path)
     return ::stat(nativeFileName(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+void adviseHugePages(const void *data, std::size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr std::size_t hugePage = std::size_t(2) << 20;
+    const auto first = (reinterpret_cast<std::uintptr_t>(data) + hugePage - 1) & ~(hugePage - 1);
+    const auto last = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(hugePage - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(bytes);
+#endif
+}
+
 bool readRegularFile(const QString &path, QByteArray &bytes)
 {
     if (path.isEmpty())
@@ -157,9 +172,10 @@ bool readRegularFile(const QString &path, QByteArray &bytes)
     // large enough; otherwise a block of exactly that size replaces it (growing the old one would
     // round the size up, and a loader that keeps the bytes would keep the rounding too).
     const qsizetype want = qsizetype(st.st_size) + 1;
-    if (bytes.capacity() < want || !bytes.isDetached())
+    if (bytes.capacity() < want || !bytes.isDetached()) {
         bytes = QByteArray(want, Qt::Uninitialized);
-    else
+        adviseHugePages(bytes.constData(), std::size_t(want));
+    } else
         bytes.resize(want);
     qsizetype have = 0;
     for (;;) {

@@ -1,6 +1,7 @@
 #include "catalogueindex.h"
 
 #include "codepage.h"
+#include "general.h"
 #include "taperecord.h"
 
 #include <algorithm>
@@ -8,27 +9,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-#include <sys/mman.h>
-
 namespace {
 constexpr std::size_t kChunkBytes = std::size_t(8) << 20;
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
-
-// A large catalogue fills a few hundred megabytes at once; asking for huge pages there saves most
-// of the page faults, which are a good part of the loading time. Only a hint: without it the
-// memory works the same.
-void adviseHugePages(const void *data, std::size_t bytes)
-{
-#ifdef MADV_HUGEPAGE
-    const auto first = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    const auto last = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void *>(first), last - first, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(data);
-    Q_UNUSED(bytes);
-#endif
-}
 } // namespace
 
 // Calls visit(depth, component) for each component of path, down to kMaxDepth.
@@ -43,6 +25,25 @@ void CatalogueIndex::forEachComponent(QStringView path, Visit &&visit)
             return;
         start = slash + 1;
     }
+}
+
+template<typename Shape, typename Intern>
+void CatalogueIndex::storeComponents(QStringView path, Shape &shape,
+                                     std::vector<std::uint32_t> &ids, Intern &&intern)
+{
+    shape.pathLength = 0;
+    shape.categoryFirst = false;
+    shape.thirdSecond = false;
+    forEachComponent(path, [&](std::size_t depth, QStringView part) {
+        const std::uint32_t id = intern(kPathSlots + depth, part);
+        ++shape.pathLength;
+        if (depth == 0 && id == shape.category)
+            shape.categoryFirst = true;
+        else if (depth == 1 && id == shape.thirdField)
+            shape.thirdSecond = true;
+        else
+            ids.push_back(id);
+    });
 }
 
 CatalogueIndex::CatalogueIndex()
@@ -188,19 +189,19 @@ void CatalogueIndex::Batch::add(QStringView path, QStringView category, QStringV
                                 std::uint32_t offset, std::uint32_t length)
 {
     // Numbered in the order appending one by one interns them: fields first, then the path.
-    Record r{offset, length, 0, 0, false, 0, 0};
+    Record r{offset, length, 0, 0, false, false, 0, 0};
     r.category = internAt(kCategorySlot, category);
     r.thirdField = internAt(kThirdFieldSlot, third);
     r.pathOffset = std::uint32_t(m_pathIds.size());
-    forEachComponent(path, [this, &r](std::size_t depth, QStringView part) {
-        const std::uint32_t id = internAt(kPathSlots + depth, part);
-        ++r.pathLength;
-        if (depth == 0 && id == r.category)
-            r.categoryFirst = true;
-        else
-            m_pathIds.push_back(id);
-    });
+    storeComponents(path, r, m_pathIds,
+                    [this](std::size_t slot, QStringView part) { return internAt(slot, part); });
     m_entries.push_back(r);
+}
+
+void CatalogueIndex::Batch::reserve(std::size_t records)
+{
+    m_entries.reserve(records);
+    m_pathIds.reserve(records * 3);
 }
 
 std::uint32_t CatalogueIndex::Batch::internAt(std::size_t slot, QStringView component)
@@ -208,16 +209,36 @@ std::uint32_t CatalogueIndex::Batch::internAt(std::size_t slot, QStringView comp
     if (slot >= m_recent.size())
         m_recent.resize(slot + 1, kNoId);
     std::uint32_t &recent = m_recent[slot];
-    if (recent != kNoId && m_components[recent] == component)
+    if (recent != kNoId && this->component(recent) == component)
         return recent;
-    if (const auto it = m_componentIds.find(component); it != m_componentIds.end()) {
-        recent = it->second;
-        return recent;
+    if (2 * (std::size_t(componentCount()) + 1) > m_table.size())
+        grow();
+    const std::size_t mask = m_table.size() - 1;
+    for (std::size_t at = qHash(component) & mask;; at = (at + 1) & mask) {
+        if (m_table[at] == 0) {
+            recent = componentCount();
+            m_texts.append(component);
+            m_starts.push_back(std::uint32_t(m_texts.size()));
+            m_table[at] = recent + 1;
+            return recent;
+        }
+        if (this->component(m_table[at] - 1) == component) {
+            recent = m_table[at] - 1;
+            return recent;
+        }
     }
-    recent = std::uint32_t(m_components.size());
-    m_components.push_back(component.toString());
-    m_componentIds.emplace(m_components.back(), recent);
-    return recent;
+}
+
+void CatalogueIndex::Batch::grow()
+{
+    m_table.assign(std::max<std::size_t>(1024, 2 * m_table.size()), 0);
+    const std::size_t mask = m_table.size() - 1;
+    for (std::uint32_t id = 0; id < componentCount(); ++id) {
+        std::size_t at = qHash(component(id)) & mask;
+        while (m_table[at] != 0)
+            at = (at + 1) & mask;
+        m_table[at] = id + 1;
+    }
 }
 
 void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool adopt, int file)
@@ -226,18 +247,9 @@ void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool ado
         return;
     // The batch's numbers, in the order it first used them, become the index's: interning them
     // in that order numbers new components exactly as appending record after record does.
-    // A new component takes the batch's text itself, which then lives on in the index.
-    std::vector<std::uint32_t> ids(batch.m_components.size());
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        QString &text = batch.m_components[i];
-        if (const auto it = m_componentIds.find(text); it != m_componentIds.end()) {
-            ids[i] = it->second;
-            continue;
-        }
-        ids[i] = std::uint32_t(m_components.size());
-        m_components.push_back(std::move(text));
-        m_componentIds.emplace(m_components.back(), ids[i]);
-    }
+    std::vector<std::uint32_t> ids(batch.componentCount());
+    for (std::uint32_t i = 0; i < ids.size(); ++i)
+        ids[i] = intern(batch.component(i));
     std::uint32_t chunk = kNoId;
     if (adopt) {
         m_chunks.push_back(bytes);
@@ -259,6 +271,7 @@ void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool ado
         e.pathOffset = std::uint32_t(m_pathIds.size());
         e.pathLength = r.pathLength;
         e.categoryFirst = r.categoryFirst;
+        e.thirdSecond = r.thirdSecond;
         for (std::uint32_t k = 0; k < storedIds(e); ++k)
             m_pathIds.push_back(ids[batch.m_pathIds[r.pathOffset + k]]);
         m_livePathIds += storedIds(e);
@@ -360,16 +373,8 @@ std::uint32_t CatalogueIndex::internAt(std::size_t slot, QStringView component)
 void CatalogueIndex::storePath(Entry &e, QStringView path)
 {
     e.pathOffset = std::uint32_t(m_pathIds.size());
-    e.pathLength = 0;
-    e.categoryFirst = false;
-    forEachComponent(path, [this, &e](std::size_t depth, QStringView part) {
-        const std::uint32_t id = internAt(kPathSlots + depth, part);
-        ++e.pathLength;
-        if (depth == 0 && id == e.category)
-            e.categoryFirst = true;
-        else
-            m_pathIds.push_back(id);
-    });
+    storeComponents(path, e, m_pathIds,
+                    [this](std::size_t slot, QStringView part) { return internAt(slot, part); });
     m_livePathIds += storedIds(e);
 }
 
@@ -393,9 +398,12 @@ std::uint32_t CatalogueIndex::componentId(qsizetype i, int k) const
 
 std::uint32_t CatalogueIndex::componentOf(const Entry &e, std::size_t k) const
 {
-    if (!e.categoryFirst)
-        return m_pathIds[e.pathOffset + k];
-    return k == 0 ? e.category : m_pathIds[e.pathOffset + k - 1];
+    if (k == 0 && e.categoryFirst)
+        return e.category;
+    if (k == 1 && e.thirdSecond)
+        return e.thirdField;
+    const std::size_t skipped = (e.categoryFirst && k > 0) + (e.thirdSecond && k > 1);
+    return m_pathIds[e.pathOffset + k - skipped];
 }
 
 std::uint32_t CatalogueIndex::categoryId(qsizetype i) const

@@ -69,6 +69,8 @@ public:
         void add(QStringView path, QStringView category, QStringView third, std::uint32_t offset,
                  std::uint32_t length);
         bool isEmpty() const { return m_entries.empty(); }
+        // Room for about this many records, so that the batch grows in few steps.
+        void reserve(std::size_t records);
 
     private:
         friend class CatalogueIndex;
@@ -79,6 +81,7 @@ public:
             std::uint32_t pathOffset;
             std::uint16_t pathLength;
             bool categoryFirst;
+            bool thirdSecond;
             std::uint32_t category;
             std::uint32_t thirdField;
         };
@@ -86,8 +89,20 @@ public:
 
         std::vector<Record> m_entries;
         std::vector<std::uint32_t> m_pathIds;
-        std::vector<QString> m_components; // in the order first used
-        std::unordered_map<QString, std::uint32_t, Hash, std::equal_to<>> m_componentIds;
+        QStringView component(std::uint32_t id) const
+        {
+            return QStringView(m_texts).sliced(m_starts[id], m_starts[id + 1] - m_starts[id]);
+        }
+        std::uint32_t componentCount() const { return std::uint32_t(m_starts.size() - 1); }
+        void grow();
+
+        // The batch's components in the order first used, one after another in one text, with
+        // an open-addressing table of their numbers (number + 1; 0 is a free slot). A loading
+        // thread so makes a few large blocks instead of one small block a component, which
+        // would stay behind in that thread's memory pool once the batch is appended.
+        QString m_texts;
+        std::vector<std::uint32_t> m_starts{0};
+        std::vector<std::uint32_t> m_table;
         std::vector<std::uint32_t> m_recent;
     };
     // Appends a batch's records, in order, for file number `file`. With adopt, bytes (those the
@@ -140,10 +155,12 @@ private:
         std::uint32_t thirdField = 0;
         std::int32_t file = 0;
         std::uint16_t pathLength = 0; // components, see kMaxDepth
-        bool used = false;
-        // The path's first component is the category (as it nearly always is): its number is
-        // not stored again among the path's.
-        bool categoryFirst = false;
+        bool used : 1 = false;
+        // The path's first component is the category (as it nearly always is), or its second
+        // the third field (a Quran record's riwaya): their numbers are not stored again among
+        // the path's.
+        bool categoryFirst : 1 = false;
+        bool thirdSecond : 1 = false;
     };
     // A path has at most this many components: the rest of a deeper one (only a damaged line
     // can give one) stays, slashes and all, in its last component, so its text comes back whole.
@@ -162,7 +179,14 @@ private:
     bool idsStartWith(const Entry &e, const std::vector<std::uint32_t> &ids) const;
     // Component k of an entry's path, and the number of component numbers it stores.
     std::uint32_t componentOf(const Entry &e, std::size_t k) const;
-    static std::uint32_t storedIds(const Entry &e) { return e.pathLength - e.categoryFirst; }
+    static std::uint32_t storedIds(const Entry &e)
+    {
+        return e.pathLength - e.categoryFirst - e.thirdSecond;
+    }
+    // Puts the numbers of a path's components after those in ids, as componentOf reads them.
+    template<typename Shape, typename Intern>
+    static void storeComponents(QStringView path, Shape &shape, std::vector<std::uint32_t> &ids,
+                                Intern &&intern);
     QByteArrayView recordBytes(const Entry &e) const;
     void compactPaths();
 
