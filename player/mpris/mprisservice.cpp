@@ -1,6 +1,9 @@
 #include "mprisservice.h"
 
+#include "audioplayer.h"
 #include "mprisadaptors.h"
+#include "playback.h"
+#include "playqueue.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -57,6 +60,14 @@ bool MprisService::registerOnSessionBus()
     }
     m_serviceName = name;
     return true;
+}
+
+void MprisService::follow(const Playback &playback, const PlayQueue &queue,
+                          const AudioPlayer &player)
+{
+    connect(&playback, &Playback::titleChanged, this, &MprisService::metadataChanged);
+    connect(&queue, &PlayQueue::changed, this, &MprisService::canGoNextChanged);
+    connect(&player, &AudioPlayer::StateChanged, this, &MprisService::canGoNextChanged);
 }
 
 void MprisService::metadataChanged()

@@ -7,6 +7,8 @@
 class AudioPlayer;
 class MediaControlHost;
 class MprisPlayerAdaptor;
+class Playback;
+class PlayQueue;
 class RepeatControl;
 
 // Lets the desktop's media keys and media widget control the player, over the session bus with
@@ -36,6 +38,9 @@ public:
     // lost its next entry.
     void metadataChanged();
     void canGoNextChanged();
+    // Tells the desktop of every new title, and whether a next tape is there, as playback,
+    // the queue and the player change.
+    void follow(const Playback &playback, const PlayQueue &queue, const AudioPlayer &player);
     // Lets the desktop read and set the repeat mode (LoopStatus).
     void setRepeat(RepeatControl *repeat);
 

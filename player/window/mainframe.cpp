@@ -85,11 +85,8 @@ MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent
 
     // Media keys and the desktop's media widget; without a session bus the program runs alone.
     m_mpris = new MprisService(*m_player, *this, m_appFolder, this);
-    if (m_mpris->registerOnSessionBus()) {
-        connect(m_playback, &Playback::titleChanged, m_mpris, &MprisService::metadataChanged);
-        connect(m_queue, &PlayQueue::changed, m_mpris, &MprisService::canGoNextChanged);
-        connect(m_player, &AudioPlayer::StateChanged, m_mpris, &MprisService::canGoNextChanged);
-    }
+    if (m_mpris->registerOnSessionBus())
+        m_mpris->follow(*m_playback, *m_queue, *m_player);
     m_listening = new ListeningControls(*this); // speed and repeat, kept between runs
 }
 
