@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n libmpv-dev libmspack-dev
     xvfb xauth dbus trayer openbox x11-utils fonts-noto-core fonts-kacst ca-certificates
     gcab ffmpeg espeak-ng libglib2.0-bin
+    minisign libsodium-dev
     clang libclang-rt-14-dev
     libx11-dev libxkbfile-dev x11-xkb-utils
     at-spi2-core python3-pyatspi xdotool
