@@ -24,12 +24,17 @@ else
     kill "$pid"
 fi
 wait "$pid" 2>/dev/null || true
-for f in DB/01-quran.txt DB/02-lessons.txt updtinfos samples/001.mp3; do
+for f in DB/01-quran.txt DB/02-lessons.txt updtinfos update-keys.pub samples/001.mp3; do
     if [ ! -s "$home/.local/share/marvoli/$f" ]; then
         echo "The data folder was not seeded: $f is missing" >&2
         status=1
     fi
 done
+# The publishers' keys must not be writable, not even by their owner.
+if [ "$(stat -c %a /usr/share/marvoli/update-keys.pub)" != 444 ]; then
+    echo "/usr/share/marvoli/update-keys.pub is not read-only" >&2
+    status=1
+fi
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y marvoli
 [ "$status" = 0 ] && echo "The package installs, starts and seeds its data folder"
 exit "$status"
