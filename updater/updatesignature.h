@@ -22,8 +22,6 @@ struct UpdateKey
 {
     QByteArray keyId;     // 8 bytes, as stored in the key and signature lines
     QByteArray publicKey; // 32 bytes, Ed25519
-
-    friend bool operator==(const UpdateKey &, const UpdateKey &) = default;
 };
 
 // The trusted publishers' keys, in the application folder: one minisign public key line each (the
