@@ -26,6 +26,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// An update file is given up when less than this arrives in a minute: 1 KiB/s on average.
+constexpr qint64 kMinimumBytesPerMinute = 60 * 1024;
+
 const QString kMissingFile = u"أحد الملفات اللازمة للتحديث ناقص"_s;
 const QString kExtractFailed = u"حدث خطأ أثناء استخراج ملفات التحديث"_s;
 // Said when an update brought program files that an installed copy leaves to its package.
@@ -115,6 +118,8 @@ int UpdateProcedure::DownloadFile(const QString &address, const QString &target)
         m_network = std::make_unique<QNetworkAccessManager>();
     Download download(*m_network);
     download.setStallTimeout(m_stallTimeout);
+    // A server that keeps the connection alive with a byte now and then is given up as well.
+    download.setMinimumRate(kMinimumBytesPerMinute, std::chrono::minutes(1));
     QEventLoop loop;
     connect(&download, &Download::finished, &loop, &QEventLoop::quit);
     m_download = &download;

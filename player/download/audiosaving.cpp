@@ -238,6 +238,11 @@ QString AudioSaving::failureText(const Download::Result &result, const QString &
     case Download::Status::DiskError:
         return u"تعذر حفظ الملف "_s + QFileInfo(target).fileName() +
                u". تأكد من إمكان الكتابة في المجلد ومن وجود مساحة كافية."_s;
+    case Download::Status::TooSlow: // as good as no connection
+        return MpvPlayer::messageFor(Failure::Connection);
+    case Download::Status::TooLarge:
+        return u"لم يحفظ الملف "_s + QFileInfo(target).fileName() +
+               u" لأن حجمه أكبر من الحد المسموح به."_s;
     case Download::Status::Running:
     case Download::Status::Success:
     case Download::Status::Cancelled:

@@ -48,6 +48,12 @@ private Q_SLOTS:
                  u"تعذر العثور على الملف الصوتي"_s);
         QVERIFY(
             AudioSaving::failureText({S::DiskError, 0, {}}, u"/x/a.mp3"_s).contains(u"a.mp3"_s));
+        QCOMPARE(
+            AudioSaving::failureText({S::TooSlow, 0, QNetworkReply::TimeoutError}, u"/x/a.mp3"_s),
+            u"تعذر الاتصال بالخادم"_s);
+        QCOMPARE(AudioSaving::failureText({S::TooLarge, 200, QNetworkReply::OperationCanceledError},
+                                          u"/x/a.mp3"_s),
+                 u"لم يحفظ الملف a.mp3 لأن حجمه أكبر من الحد المسموح به."_s);
         QVERIFY(AudioSaving::failureText({S::Cancelled, 0, {}}, u"/x/a.mp3"_s).isEmpty());
     }
 };

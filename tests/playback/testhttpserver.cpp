@@ -1,5 +1,6 @@
 #include "testhttpserver.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
@@ -11,14 +12,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// contentLength < 0: none is announced, the body ends with the connection.
 QByteArray responseHead(const QByteArray &status, const QList<QByteArray> &headers,
-                        qsizetype contentLength)
+                        qint64 contentLength)
 {
     QByteArray out = "HTTP/1.1 " + status + "\r\n";
     for (const QByteArray &header : headers)
         out += header + "\r\n";
-    return out + "Content-Length: " + QByteArray::number(contentLength) +
-           "\r\nConnection: close\r\n\r\n";
+    if (contentLength >= 0)
+        out += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
+    return out + "Connection: close\r\n\r\n";
 }
 
 QByteArray response(const QByteArray &status, const QList<QByteArray> &headers,
@@ -110,6 +113,22 @@ void TestHttpServer::answer(QTcpSocket *socket, const QByteArray &head)
         const QByteArray &bytes = file->bytes;
         const qint64 size = bytes.size();
         const QByteArray type = "Content-Type: " + file->contentType;
+        if (file->endless || file->unsized || file->announced >= 0) {
+            QList<QByteArray> headers{type};
+            if (file->deflated)
+                headers.append("Content-Encoding: deflate");
+            const QByteArray answerHead =
+                responseHead("200 OK", headers, file->unsized ? -1 : file->announced);
+            if (method == "HEAD") {
+                socket->write(answerHead);
+                socket->disconnectFromHost();
+            } else if (file->endless) {
+                sendEndless(socket, answerHead);
+            } else {
+                send(socket, answerHead, bytes, 0, *file);
+            }
+            return;
+        }
         if (range.startsWith("bytes=")) {
             const QList<QByteArray> bounds = range.mid(6).split('-');
             bool ok = false;
@@ -155,9 +174,11 @@ void TestHttpServer::send(QTcpSocket *socket, const QByteArray &head, const QByt
         socket->disconnectFromHost();
         return;
     }
-    // One byte per tick until the body is out or the client has gone.
+    // The burst, then one byte per tick until the body is out or the client has gone.
+    const qsizetype burst = qBound<qsizetype>(0, file.burst - offset, sent.size() - 1);
+    socket->write(sent.left(burst));
     auto *timer = new QTimer(socket);
-    auto next = std::make_shared<qsizetype>(0);
+    auto next = std::make_shared<qsizetype>(burst);
     QObject::connect(timer, &QTimer::timeout, socket, [socket, timer, sent, next] {
         if (socket->state() != QAbstractSocket::ConnectedState) {
             timer->stop();
@@ -170,4 +191,36 @@ void TestHttpServer::send(QTcpSocket *socket, const QByteArray &head, const QByt
         }
     });
     timer->start(file.trickleMs);
+}
+
+void TestHttpServer::sendEndless(QTcpSocket *socket, const QByteArray &head)
+{
+    static const QByteArray filler = [] {
+        QByteArray bytes(64 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 13 + i / 509);
+        return bytes;
+    }();
+    // Only a little is queued at a time, more as the client takes it: the socket would otherwise
+    // buffer without limit here, whatever the client does.
+    constexpr qint64 queued = 256 * 1024;
+    socket->write(head);
+    auto sent = std::make_shared<qint64>(0);
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    const auto refill = [socket, sent, clock] {
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        if (*sent >= kEndlessMaxBytes || clock->elapsed() >= kEndlessMaxMs) {
+            QObject::disconnect(socket, &QTcpSocket::bytesWritten, socket, nullptr);
+            socket->disconnectFromHost();
+            return;
+        }
+        while (socket->bytesToWrite() < queued) {
+            socket->write(filler);
+            *sent += filler.size();
+        }
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+    refill();
 }
