@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QFrame>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
@@ -48,8 +50,8 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setMinimumHeight(48);
     Label1->installEventFilter(this);
-    // A Tab stop, so that a screen reader's user can read the status again; reaching it keeps
-    // the window as a click on it does.
+    // A Tab stop, so that a screen reader's user can read the status again. Reaching it changes
+    // nothing; only a click, or Return or Space on it, keeps the window.
     Label1->setFocusPolicy(Qt::StrongFocus);
     Check1 = new QCheckBox(u"إعادة تشغيل البرنامج بعد التحديث"_s, Shape1);
     Check1->setObjectName(u"Check1"_s);
@@ -97,6 +99,11 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     rows->addLayout(buttons);
     rows->addWidget(TReadme, 1);
     resize(420, 160);
+    // The first focus goes to the button, not to the status text before it.
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Check1);
+    setTabOrder(Check1, Label1);
+    Command1->setFocus();
 
     connect(m_procedure, &UpdateProcedure::status, this,
             [this](const QString &text) { ShowStatus(Label1, text); });
@@ -106,6 +113,15 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     if (const std::optional<bool> restart =
             readUpdateIni(QDir(appFolder).filePath(u"update.ini"_s)))
         Check1->setChecked(*restart);
+    if (!m_procedure->lockFolder())
+        showAlreadyRunning();
+}
+
+void UpdateForm::showAlreadyRunning()
+{
+    Command1->setEnabled(false);
+    Check1->setEnabled(false);
+    startCountdown();
 }
 
 UpdateForm::~UpdateForm() = default;
@@ -124,6 +140,10 @@ void UpdateForm::ShowStatus(QLabel *label, const QString &text)
 
 void UpdateForm::Command1_Click()
 {
+    // A retry after an error stop: its countdown must not close the window under the new run.
+    Timer1->stop();
+    Command2->setText(u"إلغاء"_s);
+    Check1->setEnabled(true);
     TReadme->clear();
     TReadme->hide();
     Command1->setEnabled(false); // one run at a time
@@ -150,7 +170,13 @@ void UpdateForm::Command1_Click()
         break;
     case UpdateProcedure::End::ErrorStop:
         Command1->setEnabled(true);
+        // Nothing was installed: there is nothing to restart the player for.
+        if (m_procedure->installedThisRun() == 0)
+            Check1->setEnabled(false);
         startCountdown();
+        break;
+    case UpdateProcedure::End::AlreadyRunning:
+        showAlreadyRunning();
         break;
     case UpdateProcedure::End::Done:
         Command2->setText(kExit);
@@ -173,7 +199,9 @@ void UpdateForm::Command2_Click()
         m_procedure->cancel();
         return;
     }
-    QDir(m_procedure->workFolder()).removeRecursively();
+    // The work folder of another updater's run is not ours to remove.
+    if (m_procedure->holdsFolder())
+        QDir(m_procedure->workFolder()).removeRecursively();
     close();
 }
 
@@ -186,6 +214,8 @@ void UpdateForm::Label1_Click()
 
 void UpdateForm::startCountdown()
 {
+    // Every end message is shown for the whole ten seconds.
+    m_countdown = 10;
     Command2->setText(kExit + u"  "_s + QString::number(m_countdown));
     Timer1->start();
 }
@@ -214,9 +244,18 @@ void UpdateForm::showReadme(const QString &text)
 
 bool UpdateForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Label1 &&
-        (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::FocusIn))
+    if (watched != Label1)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         Label1_Click();
+    } else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+            Label1_Click();
+            return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -41,6 +41,8 @@ protected:
 
 private:
     void startCountdown();
+    // Another updater works on the folder: this window only says so and closes itself.
+    void showAlreadyRunning();
     void showReadme(const QString &text);
 
     QString m_appFolder;

@@ -98,11 +98,8 @@ QString cabinetAddress(const QString &addressTemplate, int number)
     return address.replace(u'#', QString::number(number));
 }
 
-bool SetInstalledNumber(const QString &path, qint16 n)
+std::optional<QByteArray> withInstalledNumber(const QByteArray &bytes, qint16 n)
 {
-    QByteArray bytes;
-    if (!readRegularFile(path, bytes))
-        return false;
     // Lines end as CodePage::forEachLine ends them: CR LF, a lone LF or a lone CR.
     const auto lineEnd = [&bytes](qsizetype from) {
         qsizetype i = from;
@@ -112,15 +109,23 @@ bool SetInstalledNumber(const QString &path, qint16 n)
     };
     const qsizetype firstEnd = lineEnd(0);
     if (firstEnd >= bytes.size())
-        return false;
+        return std::nullopt;
     const bool crlf =
         bytes.at(firstEnd) == '\r' && firstEnd + 1 < bytes.size() && bytes.at(firstEnd + 1) == '\n';
     const qsizetype start = firstEnd + (crlf ? 2 : 1);
     if (start >= bytes.size())
-        return false; // nothing after the header: there is no line 2 to rewrite
+        return std::nullopt; // nothing after the header: there is no line 2 to rewrite
     const qsizetype end = lineEnd(start);
-    const QByteArray rewritten = bytes.left(start) + QByteArray::number(n) + bytes.mid(end);
-    return writeFileAtomically(path, rewritten);
+    return bytes.left(start) + QByteArray::number(n) + bytes.mid(end);
+}
+
+bool SetInstalledNumber(const QString &path, qint16 n)
+{
+    QByteArray bytes;
+    if (!readRegularFile(path, bytes))
+        return false;
+    const std::optional<QByteArray> rewritten = withInstalledNumber(bytes, n);
+    return rewritten && writeFileAtomically(path, *rewritten);
 }
 
 std::optional<bool> readUpdateIni(const QString &path)

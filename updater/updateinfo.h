@@ -69,6 +69,10 @@ QString cabinetAddress(const QString &addressTemplate, int number);
 // false, and leaves the file as it was, when it is missing, unreadable, has no line 2 or cannot be
 // rewritten.
 bool SetInstalledNumber(const QString &path, qint16 n);
+// The bytes of an information file with line 2 replaced by n, every other byte as it was; nothing
+// when there is no line 2. A fresh copy from the server becomes the local file this way in one
+// write, so the server's newest number never stands as the installed one.
+std::optional<QByteArray> withInstalledNumber(const QByteArray &bytes, qint16 n);
 
 // "update.ini" keeps whether the player is restarted after an update: one line holding 0 or 1.
 // Reading takes the first line as a decimal integer, blanks around it ignored; 0 is false and any

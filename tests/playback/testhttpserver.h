@@ -84,6 +84,7 @@ public:
     {
         m_statuses.insert(path, status);
     }
+    void removeStatus(const QString &path) { m_statuses.remove(path); }
     // Requests for path are read and never answered, as a server that hangs.
     void addStalledPath(const QString &path) { m_stalled.append(path); }
     // "GET /path" for every request served, in order.
