@@ -90,18 +90,20 @@ bool copyFile(const QString &from, const QString &to)
     return ok;
 }
 
-// The hidden copies and kept files an interrupted run can leave in a folder, and the visible
-// staged copies earlier versions of the updater made (which the player would read as catalogue
-// files).
+// The hidden copies, kept files and half-written journals an interrupted run can leave in a
+// folder, and the visible staged copies earlier versions of the updater made (which the player
+// would read as catalogue files).
 void removeLeftovers(const QString &folder)
 {
+    const QByteArray journalTemporary = '.' + FilePlacement::journalName().toLatin1() + '.';
     DIR *dir = ::opendir(nativeFileName(folder).constData());
     if (!dir)
         return;
     QList<QByteArray> found;
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArrayView name(entry->d_name);
-        if (name.endsWith(kStagedEnd) || (name.startsWith('.') && name.endsWith(kKeptEnd)))
+        if (name.endsWith(kStagedEnd) || (name.startsWith('.') && name.endsWith(kKeptEnd)) ||
+            name.startsWith(journalTemporary))
             found.append(name.toByteArray());
     }
     ::closedir(dir);

@@ -130,6 +130,9 @@ bool UpdateProcedure::lockFolder()
     }
     m_lock = std::move(lock);
     FilePlacement::recover(m_appFolder, path(kInfoName));
+    // A cabinet and a work folder a killed run left are no part of any later update.
+    QFile::remove(path(kCabinetName));
+    QDir(workFolder()).removeRecursively();
     return true;
 }
 

@@ -156,8 +156,8 @@ private Q_SLOTS:
             m_site.server().addFile(u"/up7.cab"_s, cab.left(cab.size() - 200));
         } else if (damage == u"folder"_s) {
             // links7.txt would go in first; the folder named like the second file stops both.
-            m_site.server().addFile(
-                u"/up7.cab"_s, makeCab({{u"links7.txt"_s, "seven"}, {u"linksz.txt"_s, "z"}}));
+            m_site.server().addFile(u"/up7.cab"_s,
+                                    makeCab({{u"links7.txt"_s, "seven"}, {u"linksz.txt"_s, "z"}}));
             QVERIFY(QDir().mkpath(app(u"DB/linksz.txt"_s)));
         } else if (damage == u"climb"_s) {
             QByteArray cab = makeCab({{u"links7.txt"_s, "seven"}, {u"aa/evil.txt"_s, "evil"}});
