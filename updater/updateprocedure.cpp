@@ -5,6 +5,7 @@
 #include "codepage.h"
 #include "download.h"
 #include "fileplacement.h"
+#include "folderlock.h"
 #include "general.h"
 #include "linkpolicy.h"
 #include "playerwindows.h"
@@ -17,7 +18,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QNetworkAccessManager>
 #include <QProcess>
 #include <QThread>
@@ -121,10 +121,8 @@ bool UpdateProcedure::lockFolder()
 {
     if (m_lock)
         return true;
-    auto lock = std::make_unique<QLockFile>(path(kLockName));
-    // Held for as long as an update may take; a lock whose updater died is taken over.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
+    auto lock = std::make_unique<FolderLock>(path(kLockName));
+    if (!lock->tryLock()) {
         Q_EMIT status(kAlreadyRunning);
         return false;
     }

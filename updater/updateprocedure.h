@@ -11,7 +11,7 @@
 #include <optional>
 
 class Download;
-class QLockFile;
+class FolderLock;
 class QNetworkAccessManager;
 
 // The update itself, without a window: fetches the update information, downloads each missing
@@ -122,7 +122,7 @@ private:
     QString m_appFolder;
     QString m_programFolder;
     bool m_installed = false;
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<FolderLock> m_lock;
     std::unique_ptr<QNetworkAccessManager> m_network;
     Download *m_download = nullptr;
     std::chrono::milliseconds m_stallTimeout{30000};

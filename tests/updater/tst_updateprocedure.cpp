@@ -223,6 +223,60 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(app(u"Updates/updtinfos"_s)));
     }
 
+    void checksThatFailSayWhy_data()
+    {
+        QTest::addColumn<QByteArray>("local");
+        QTest::addColumn<QByteArray>("offered");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("status");
+        const QByteArray good = "[update]\r\n6\r\nhttp://127.0.0.1:1/u\r\nhttp://127.0.0.1:1/#.cab\r\n";
+        const QString damaged = u"الملف updtinfos غير صالح"_s;
+        QTest::newRow("local line 2 damaged")
+            << QByteArray("[update]\r\nfive\r\nhttp://x/u\r\n") << good << int(End::ErrorStop)
+            << u"أحد الملفات اللازمة للتحديث ناقص"_s;
+        QTest::newRow("offered header without ]")
+            << QByteArray() << QByteArray("update\r\n6\r\nhttp://h/u\r\nhttp://h/#.cab\r\n")
+            << int(End::ErrorStop) << damaged;
+        QTest::newRow("offered without a cabinet line")
+            << QByteArray() << QByteArray("[update]\r\n6\r\nhttp://h/u\r\n") << int(End::ErrorStop)
+            << damaged;
+        QTest::newRow("offered number negative")
+            << QByteArray() << QByteArray("[update]\r\n-3\r\nhttp://h/u\r\nhttp://h/#.cab\r\n")
+            << int(End::CheckFailed) << damaged;
+        QTest::newRow("offered number not a number")
+            << QByteArray() << QByteArray("[update]\r\nsix\r\nhttp://h/u\r\nhttp://h/#.cab\r\n")
+            << int(End::ErrorStop) << damaged;
+    }
+    void checksThatFailSayWhy()
+    {
+        // No run ends with a "جاري ..." text still on screen.
+        QFETCH(QByteArray, local);
+        QFETCH(QByteArray, offered);
+        QFETCH(int, end);
+        QFETCH(QString, status);
+        prepare(5, 6);
+        if (!local.isEmpty())
+            QVERIFY(writeFile(app(u"updtinfos"_s), local));
+        m_site.server().addFile(u"/updtinfos"_s, offered, "text/plain");
+        QCOMPARE(int(run()), end);
+        QCOMPARE(m_statuses.last(), status);
+    }
+
+    void aFailedRestartIsReported()
+    {
+        prepare(5, 6);
+        offer(6, {{u"links6.txt"_s, "six"}});
+        UpdateProcedure update(m_site.app());
+        watch(update);
+        update.startProgram = [](const QString &) {
+            return false;
+        };
+        QCOMPARE(update.run(true), End::Done);
+        QCOMPARE(m_closed, QStringList{u"Marvoli"_s});
+        QVERIFY(m_statuses.last().startsWith(u"تم تحميل جميع التحديثات بنجاح"_s));
+        QVERIFY(m_statuses.last().contains(u"تعذر تشغيل البرنامج"_s));
+    }
+
     void theLocalFileNeverClaimsAnUpdateNotInPlace()
     {
         // The server's copy becomes the local file in one write, its number already the
