@@ -142,7 +142,9 @@ InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
 
     // The panel follows the category as it is picked or typed.
     connect(Combo1, &QComboBox::currentTextChanged, this, &InputForm::ShowKindFrame);
-    Combo3->lineEdit()->installEventFilter(this);
+    // The list itself, not its line edit: the list has the focus and hands its key events on to
+    // the line edit directly, past any filter there.
+    Combo3->installEventFilter(this);
     setMinimumWidth(480);
     ShowKindFrame();
 }
@@ -183,7 +185,7 @@ void InputForm::ShowKindFrame()
 
 bool InputForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Combo3->lineEdit() && event->type() == QEvent::KeyRelease) {
+    if (watched == Combo3 && event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
         // Completing after a deletion would put back what the user just removed.
         if (key->key() != Qt::Key_Backspace && key->key() != Qt::Key_Delete &&
