@@ -45,12 +45,6 @@ void fill(QComboBox *box, const QStringList &items)
     box->setEditText(items.value(0));
 }
 
-// Names are typed in Arabic: these boxes switch the keyboard while they have the focus.
-void typedInArabic(QComboBox *box)
-{
-    ArabicKeyboard::attach(box->lineEdit());
-}
-
 } // namespace
 
 InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
@@ -135,9 +129,10 @@ InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
     rows->addStretch();
     rows->addLayout(buttons);
 
-    for (QComboBox *box : {Combo1, Combo2, Combo3, Combo4, Combo5, Combo6})
-        typedInArabic(box);
-    for (QLineEdit *box : {Text1, Text2, Text3, Text4})
+    // Names are typed in Arabic: every box but the link's switches the keyboard while it has the
+    // focus.
+    for (QWidget *box : std::initializer_list<QWidget *>{Combo1, Combo2, Combo3, Combo4, Combo5,
+                                                         Combo6, Text1, Text2, Text3, Text4})
         ArabicKeyboard::attach(box);
 
     // The panel follows the category as it is picked or typed.

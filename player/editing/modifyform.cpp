@@ -112,11 +112,11 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     grid->addWidget(Combo3, 1, 1);
     grid->addWidget(Combo2, 3, 1);
 
-    // Names are typed in Arabic; links are not.
-    for (int row = 0; row < 4; ++row)
-        ArabicKeyboard::attach(Text1[row]);
-    ArabicKeyboard::attach(Combo3->lineEdit());
-    ArabicKeyboard::attach(Combo2->lineEdit());
+    // Names are typed in Arabic; links are not. Which rows hold links depends on the layout.
+    for (int row = 0; row < kRows; ++row)
+        ArabicKeyboard::attach(Text1[row], [this, row] { return !isLinkRow(m_layout, row); });
+    ArabicKeyboard::attach(Combo3);
+    ArabicKeyboard::attach(Combo2);
 
     cmdmodify = new QPushButton(u"تعديل"_s, this);
     cmdmodify->setObjectName(u"cmdmodify"_s);

@@ -1,7 +1,9 @@
+#include "arabickeyboard.h"
 #include "catalogue.h"
 #include "catalogueeditor.h"
 #include "codepage.h"
 #include "editingactions.h"
+#include "fakelayouts.h"
 #include "inputform.h"
 #include "keyedtree.h"
 #include "mainframe.h"
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -131,7 +134,8 @@ private Q_SLOTS:
         auto *surah = in<QComboBox>(form, u"Combo3"_s);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         surah->setFocus();
-        QTest::keyClick(surah, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(surah, Qt::Key_End);
+        QTest::keyClick(surah, Qt::Key_Home, Qt::ShiftModifier);
         QTest::keyClick(surah, Qt::Key_Backspace);
         QCOMPARE(surah->currentText(), QString());
         typeText(surah, u"الب"_s);
@@ -183,6 +187,85 @@ private Q_SLOTS:
         m_driver.action(u"AddNewFile"_s)->trigger();
         QVERIFY(in<QComboBox>(m_driver.window().editing().inputForm(), u"Combo1"_s)
                     ->findText(u"محاضرات"_s) >= 0);
+    }
+
+    // Every box and list that takes Arabic text switches the keyboard while it has the focus,
+    // through focus changes of the widget a person clicks (the list, not its inner line edit);
+    // link boxes keep the user's layout.
+    void arabicBoxesSwitchTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("record");   // the tape the edit window opens; empty: add window
+        QTest::addColumn<QString>("category"); // the add window's category
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("arabic");
+        const QString q = quran(2, u"البقرة"_s);
+        const QString other = u"أناشيد"_s;
+        const struct
+        {
+            const char *name;
+            QString record, category, box;
+            bool arabic;
+        } rows[] = {
+            {"add: category", {}, kQuran, u"Combo1"_s, true},
+            {"add: link", {}, kQuran, u"Text5"_s, false},
+            {"add: surah", {}, kQuran, u"Combo3"_s, true},
+            {"add: riwaya", {}, kQuran, u"Combo2"_s, true},
+            {"add: reciter", {}, kQuran, u"Combo4"_s, true},
+            {"add: title", {}, kLessons, u"Text1"_s, true},
+            {"add: sheikh", {}, kLessons, u"Combo5"_s, true},
+            {"add: section", {}, kLessons, u"Combo6"_s, true},
+            {"add: name", {}, other, u"Text2"_s, true},
+            {"add: owner", {}, other, u"Text3"_s, true},
+            {"add: group", {}, other, u"Text4"_s, true},
+            {"edit Quran: category", q, {}, u"Text1_0"_s, true},
+            {"edit Quran: surah", q, {}, u"Combo3"_s, true},
+            {"edit Quran: reciter", q, {}, u"Text1_2"_s, true},
+            {"edit Quran: riwaya", q, {}, u"Combo2"_s, true},
+            {"edit Quran: MP3 link", q, {}, u"Text1_4"_s, false},
+            {"edit Quran: RM link", q, {}, u"Text1_5"_s, false},
+            {"edit lesson: series", kLesson, {}, u"Text1_3"_s, true},
+            {"edit lesson: section", kLesson, {}, u"Text1_4"_s, true},
+            {"edit lesson: MP3 link", kLesson, {}, u"Text1_5"_s, false},
+            {"edit lesson: RM link", kLesson, {}, u"Text1_6"_s, false},
+            {"edit other: group", kOnly, {}, u"Text1_3"_s, true},
+            {"edit other: MP3 link", kOnly, {}, u"Text1_4"_s, false},
+        };
+        for (const auto &row : rows)
+            QTest::addRow("%s", row.name) << row.record << row.category << row.box << row.arabic;
+    }
+    void arabicBoxesSwitchTheKeyboard()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, category);
+        QFETCH(QString, box);
+        QFETCH(bool, arabic);
+        FakeLayouts desktop(u"us,ara"_s, 0);
+        ArabicKeyboard::useLayouts(&desktop);
+        const auto restore = qScopeGuard([] { ArabicKeyboard::useLayouts(nullptr); });
+        open();
+        QWidget *window = nullptr;
+        QWidget *neutral = nullptr; // a button: taking the focus switches nothing
+        if (record.isEmpty()) {
+            m_driver.action(u"AddNewFile"_s)->trigger();
+            InputForm *form = m_driver.window().editing().inputForm();
+            form->setCategory(category);
+            window = form;
+            neutral = in<QWidget>(form, u"cmdbutton_1"_s);
+        } else {
+            m_driver.choose(m_driver.showTape(record), u"mnumodify"_s);
+            window = QApplication::activeModalWidget();
+            QVERIFY(qobject_cast<Modify *>(window));
+            neutral = in<QWidget>(window, u"cmdout"_s);
+        }
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        neutral->setFocus();
+        QCOMPARE(desktop.active, 0);
+        QWidget *target = in<QWidget>(window, box);
+        QVERIFY(target && target->isVisible());
+        target->setFocus();
+        QCOMPARE(desktop.active, arabic ? 1 : 0);
+        neutral->setFocus();
+        QCOMPARE(desktop.active, 0);
     }
 
     void modifyThroughTheWindow()
