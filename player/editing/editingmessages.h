@@ -37,6 +37,12 @@ inline bool isBlank(QStringView text)
     return text.trimmed().isEmpty();
 }
 
+// A line break would split a record (or any line of a line-based file) in two.
+inline bool holdsLineBreak(QStringView text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
 // A "cannot use these symbols" message with the symbols listed.
 inline QString cannotUse(const QString &message)
 {

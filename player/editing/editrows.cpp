@@ -58,11 +58,6 @@ EditRows asSaved(const EditRows &rows, RecordKind kind)
     return saved;
 }
 
-bool holdsLineBreak(QStringView text)
-{
-    return text.contains(u'\r') || text.contains(u'\n');
-}
-
 } // namespace
 
 RecordKind layoutOfCategory(QStringView category)
