@@ -207,6 +207,7 @@ void Modify::cmdmodify_Click()
     // What the user sees is what is saved: for the Quran the lists stand for rows 1 and 3.
     EditRows rows;
     rows.layout = m_layout;
+    rows.opened = m_editedLine;
     for (int row = 0; row < kRows; ++row)
         rows.text[row] = Text1[row]->text();
     if (m_layout == RecordKind::Quran) {
@@ -219,7 +220,10 @@ void Modify::cmdmodify_Click()
             Text1[0]->setFocus();
         return;
     }
-    const QString newLine = composeEditedRecord(rows);
+    const QString newLine =
+        composeEditedRecord(rows, kindOfCategory(rows.text[0]) == RecordKind::Quran
+                                      ? m_editor.storedRiwaya(rows.text[3])
+                                      : QString());
 
     EditResult result;
     {
