@@ -189,12 +189,14 @@ void EditingActions::deleteTapeNode(KeyedTree::Node node, const QString &key)
 void EditingActions::deleteFolderNode(KeyedTree::Node node, const QString &key)
 {
     KeyedTree &tree = m_tree.tree();
-    if (key.contains(TapeKeys::queueCategory())) {
+    // Search results first: their key is the text searched for, which may name the queue.
+    const bool results = KeyedTree::text(node).contains(kResultsText);
+    if (!results && key.contains(TapeKeys::queueCategory())) {
         m_queue.clear();
         tree.remove(key);
         return;
     }
-    if (!KeyedTree::text(node).contains(kResultsText)) {
+    if (!results) {
         EditResult result;
         {
             BusyPointer busy;
