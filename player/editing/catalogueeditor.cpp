@@ -49,6 +49,12 @@ bool EditingMessages::isStorableLink(QStringView text)
     return IsValidLink(link) && !link.contains(u'!');
 }
 
+bool EditingMessages::isReservedCategory(QStringView category)
+{
+    const QStringView name = category.trimmed();
+    return name == TapeKeys::queueCategory() || name == TapeKeys::favouritesCategory();
+}
+
 RecordKind kindOfCategory(QStringView category)
 {
     if (category.contains(kQuranCategory))
@@ -144,6 +150,8 @@ QString CatalogueEditor::checkNewTape(const NewTape &t)
         return kMsgNoCategory;
     if (!IsValidFieldText(t.category))
         return cannotUse(kMsgSymbols);
+    if (isReservedCategory(t.category))
+        return reservedCategoryMessage(t.category);
     // A line break (a pasted text keeps it) would split the record in two lines of its file.
     for (const QString *field : {&t.link, &t.category, &t.reciter, &t.surah, &t.riwaya, &t.sheikh,
                                  &t.title, &t.section, &t.name, &t.owner, &t.group})

@@ -100,6 +100,8 @@ QString checkEditRows(const EditRows &rows)
         return kMsgNoCategory;
     if (!IsValidFieldText(t[0]))
         return cannotUse(kMsgSymbols);
+    if (isReservedCategory(t[0]))
+        return reservedCategoryMessage(t[0]);
     // A line break would split the record in its file: no row may hold one, link rows included.
     for (const QString &row : t)
         if (holdsLineBreak(row))

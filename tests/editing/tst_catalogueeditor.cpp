@@ -298,6 +298,15 @@ private Q_SLOTS:
             return o;
         }() << symbols;
         QTest::newRow("line break in group") << otherTape(u""_s, u"أ\nب"_s) << symbols;
+        // The queue's and the favourites' branches are no categories.
+        for (const QString &reserved : {u"قائمة الانتظار"_s, u" أشرطتي المفضلة "_s}) {
+            NewTape o = otherTape(u""_s, u""_s);
+            o.category = reserved;
+            QTest::addRow("reserved category %s", qPrintable(reserved.trimmed()))
+                << o
+                << u"لا يمكن استخدام «"_s + reserved.trimmed() +
+                       u"» اسما للتصنيف، فهو اسم محجوز لفرع من فروع البرنامج"_s;
+        }
         QTest::newRow("slash in owner")
             << otherTape(u"أ/ب"_s, u""_s)
             << u"لا يمكن استخدام الرموز التالية في كتابة اسم صاحب الشريط"_s + kSymbolsSuffix;

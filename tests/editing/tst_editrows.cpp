@@ -176,6 +176,9 @@ private Q_SLOTS:
         QTest::addRow("category symbols") << QStringList{u"أ/ب"_s, u"ن"_s, {}, {}, a} << kSymbols;
         QTest::addRow("line break before kind checks")
             << QStringList{kQuran, {}, {}, {}, a, u"b.rm\nc.rm"_s} << kSymbols;
+        QTest::addRow("queue's name as category")
+            << QStringList{u"قائمة الانتظار"_s, u"ن"_s, {}, {}, a}
+            << u"لا يمكن استخدام «قائمة الانتظار» اسما للتصنيف، فهو اسم محجوز لفرع من فروع البرنامج"_s;
         QTest::addRow("line break in category")
             << QStringList{u"أ\r"_s, u"ن"_s, {}, {}, a} << kSymbols;
 

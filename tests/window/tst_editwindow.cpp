@@ -413,6 +413,19 @@ private Q_SLOTS:
         QCOMPARE(catalogueFile(), fileOf({kLesson}));
     }
 
+    // Opened from the favourites' branch, the add window proposes no category, and the
+    // favourites are not among the categories it offers.
+    void addFromTheFavouritesProposesNothing()
+    {
+        open();
+        m_driver.choose(m_driver.showTape(kLesson), u"mnuAdd2Fav"_s);
+        const QString favourite = TapeKeys::FavouriteRecord(TapeKeys::tapeKey(kLesson));
+        m_driver.choose(m_driver.showTape(favourite), u"mnuAddNew2Dir"_s);
+        auto *category = in<QComboBox>(m_driver.window().editing().inputForm(), u"Combo1"_s);
+        QVERIFY(category->currentText() != TapeKeys::favouritesCategory());
+        QCOMPARE(category->findText(TapeKeys::favouritesCategory()), -1);
+    }
+
     void deleteAFavourite()
     {
         open();
