@@ -86,7 +86,9 @@ InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
     Combo6 = editableList(lessons, u"Combo6"_s);
     Label2 = new QLabel(lessons);
     Label2->setObjectName(u"Label2"_s);
-    Label2->setText(u"استخدم الرمز  /  لتحديد الأبواب الفرعية مثل:\r\n"_s +
+    // A bare line feed: a carriage return inside right-to-left text is laid out as a character
+    // of its own and pushes the line's first letter out of sight.
+    Label2->setText(u"استخدم الرمز  /  لتحديد الأبواب الفرعية مثل:\n"_s +
                     u"عقيدة/الأسماء والصفات"_s + u"    و    "_s + u"فقه/فقه العبادات/الصلاة"_s);
     lessonRows->addRow(u"عنوان الدرس"_s, Text1);
     lessonRows->addRow(u"اسم الشيخ"_s, Combo5);

@@ -128,6 +128,10 @@ private Q_SLOTS:
         QVERIFY(form && form->isVisible());
         QCOMPARE(in<QComboBox>(form, u"Combo1"_s)->currentText(), kQuran);
         QVERIFY(in<QWidget>(form, u"Frame_0"_s)->isVisible());
+        // The lessons' hint: two lines, each whole (no carriage return to eat a letter).
+        QCOMPARE(in<QLabel>(form, u"Label2"_s)->text().split(u'\n'),
+                 (QStringList{u"استخدم الرمز  /  لتحديد الأبواب الفرعية مثل:"_s,
+                              u"عقيدة/الأسماء والصفات    و    فقه/فقه العبادات/الصلاة"_s}));
 
         // A surah is completed as it is typed, the rest selected to be typed over.
         // Typed into the list itself, which holds the focus and hands keys to its line edit.
