@@ -72,14 +72,16 @@ QString placeholderKey(QStringView folderKey)
     return folderKey.toString() + u"-tmp"_s;
 }
 
+// A search result is made with the search mark, which no record holds: whatever its search text
+// says, it is neither a queue entry nor a favourite.
 bool isQueueEntryKey(QStringView key)
 {
-    return isTapeKey(key) && key.contains(queueCategory());
+    return isTapeKey(key) && !isSearchResultKey(key) && key.contains(queueCategory());
 }
 
 bool isFavouriteKey(QStringView key)
 {
-    return key.contains(favouritesCategory());
+    return !isSearchResultKey(key) && key.contains(favouritesCategory());
 }
 
 bool isSearchResultKey(QStringView key)

@@ -49,6 +49,12 @@ bool EditingMessages::isStorableLink(QStringView text)
     return IsValidLink(link) && !link.contains(u'!');
 }
 
+bool EditingMessages::isReservedCategory(QStringView category)
+{
+    const QStringView name = category.trimmed();
+    return name == TapeKeys::queueCategory() || name == TapeKeys::favouritesCategory();
+}
+
 RecordKind kindOfCategory(QStringView category)
 {
     if (category.contains(kQuranCategory))
@@ -144,6 +150,13 @@ QString CatalogueEditor::checkNewTape(const NewTape &t)
         return kMsgNoCategory;
     if (!IsValidFieldText(t.category))
         return cannotUse(kMsgSymbols);
+    if (isReservedCategory(t.category))
+        return reservedCategoryMessage(t.category);
+    // A line break (a pasted text keeps it) would split the record in two lines of its file.
+    for (const QString *field : {&t.link, &t.category, &t.reciter, &t.surah, &t.riwaya, &t.sheikh,
+                                 &t.title, &t.section, &t.name, &t.owner, &t.group})
+        if (holdsLineBreak(*field))
+            return cannotUse(kMsgSymbols);
 
     switch (kindOfCategory(t.category)) {
     case RecordKind::Quran:
@@ -184,34 +197,52 @@ QString CatalogueEditor::checkNewTape(const NewTape &t)
     return {};
 }
 
-QString CatalogueEditor::composeRecord(const NewTape &t)
+QString CatalogueEditor::composeRecord(const NewTape &t, QStringView riwaya)
 {
     const QChar bang = u'!';
-    switch (kindOfCategory(t.category)) {
+    // Names are stored trimmed, as the tree keys them: a category typed with an outer space
+    // would otherwise make a second root that looks the same as the first.
+    const QString category = t.category.trimmed();
+    switch (kindOfCategory(category)) {
     case RecordKind::Quran:
         // The surah is written as its list entry: a typed name takes the number of the entry it
         // equals, not that of whatever entry happened to be selected.
-        // The riwaya is trimmed: two offered texts carry an outer space, which would otherwise
-        // file the same riwaya under two folders and two filter items.
-        return t.category + bang + t.reciter + u'/' + surahEntry(surahNumber(t.surah)) + bang +
-               t.riwaya.trimmed() + bang + t.link.trimmed();
+        return category + bang + t.reciter.trimmed() + u'/' + surahEntry(surahNumber(t.surah)) +
+               bang + (riwaya.isNull() ? t.riwaya.trimmed() : riwaya.toString()) + bang +
+               t.link.trimmed();
     case RecordKind::Lessons:
-        return t.category + bang + t.sheikh + u'/' + t.title + bang +
+        return category + bang + t.sheikh.trimmed() + u'/' + t.title.trimmed() + bang +
                levelsOrDefault(t.section, u"التصنيف العام"_s) + bang + t.link.trimmed();
     case RecordKind::Other: {
-        const QString names = isBlank(t.owner) ? t.name : t.owner + u'/' + t.name;
-        return t.category + bang + names + bang + levelsOrDefault(t.group, u"NONE"_s) + bang +
+        const QString name = t.name.trimmed();
+        const QString names = isBlank(t.owner) ? name : t.owner.trimmed() + u'/' + name;
+        return category + bang + names + bang + levelsOrDefault(t.group, u"NONE"_s) + bang +
                t.link.trimmed();
     }
     }
     return {};
 }
 
+QString CatalogueEditor::storedRiwaya(QStringView typed) const
+{
+    // The riwaya folders and the filter's items are keyed by the exact text: a riwaya is written
+    // as the catalogue already writes it (the offered list carries outer spaces that catalogues
+    // made with it kept), and trimmed only when the catalogue has no form of it.
+    const QStringView wanted = typed.trimmed();
+    const QStringList &known = m_catalogue.paths().RiwayaList.items();
+    if (known.contains(typed))
+        return typed.toString();
+    for (const QString &riwaya : known)
+        if (!riwaya.isEmpty() && QStringView(riwaya).trimmed() == wanted)
+            return riwaya;
+    return wanted.toString();
+}
+
 EditResult CatalogueEditor::add(const NewTape &tape, QString *line)
 {
     if (const QString problem = checkNewTape(tape); !problem.isEmpty())
         return {false, problem};
-    const QString record = composeRecord(tape);
+    const QString record = composeRecord(tape, storedRiwaya(tape.riwaya));
     const QString file = additionsFile();
     // The file first: a tape that could not be saved must not show as added.
     if (!AppendToFile(file, record, 0))

@@ -71,8 +71,13 @@ public:
 
     // The first check the tape fails, as a message; empty when it passes every one.
     static QString checkNewTape(const NewTape &tape);
-    // The record line of a tape that passed the checks.
-    static QString composeRecord(const NewTape &tape);
+    // The record line of a tape that passed the checks, its names trimmed. The riwaya is written
+    // as given (storedRiwaya()), or trimmed when none is given.
+    static QString composeRecord(const NewTape &tape, QStringView riwaya = {});
+    // The form in which a riwaya is stored: the one the loaded catalogue already uses for it
+    // (equal when both are trimmed; the typed form first, when the catalogue has it as typed),
+    // else the typed text trimmed.
+    QString storedRiwaya(QStringView typed) const;
     // Checks the tape, writes its line at the top of the additions file and indexes it. When
     // line is given it receives the line written.
     EditResult add(const NewTape &tape, QString *line = nullptr);

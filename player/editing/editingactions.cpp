@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "catalogueeditor.h"
 #include "cataloguetree.h"
+#include "editingmessages.h"
 #include "editingui.h"
 #include "inputform.h"
 #include "modifyform.h"
@@ -28,6 +29,15 @@ struct BusyPointer
 QStringList knownValues(const KnownList &list)
 {
     return list.items().mid(1); // entry 0 is the empty one
+}
+
+// The categories a new tape may take: the favourites' file is a catalogue file too, but its
+// branch is no category of its own.
+QStringList offeredCategories(const KnownList &list)
+{
+    QStringList categories = knownValues(list);
+    categories.removeIf([](const QString &c) { return EditingMessages::isReservedCategory(c); });
+    return categories;
 }
 
 } // namespace
@@ -60,8 +70,9 @@ void EditingActions::ShowAddForm()
                 [this](const QString &, const QString &category) { refreshCategory(category); });
     }
     const TreePaths &paths = m_catalogue.paths();
-    m_inputForm->setKnownValues(knownValues(paths.CategoryList), knownValues(paths.ReciterList),
-                                knownValues(paths.OwnerList), knownValues(paths.SectionList));
+    m_inputForm->setKnownValues(offeredCategories(paths.CategoryList),
+                                knownValues(paths.ReciterList), knownValues(paths.OwnerList),
+                                knownValues(paths.SectionList));
     m_inputForm->show();
     m_inputForm->raise();
     m_inputForm->activateWindow();
@@ -72,8 +83,9 @@ void EditingActions::mnuAddNew2Dir_Click()
     ShowAddForm();
     // The tape probably belongs where the user clicked: propose that folder's category.
     const QString key = m_sourceKey();
-    if (key.isEmpty() || key.contains(TapeKeys::queueCategory()) ||
-        TapeKeys::isSearchResultKey(key))
+    // Nothing from the queue, the favourites or search results: none of them is a category.
+    if (key.isEmpty() || TapeKeys::isSearchResultKey(key) ||
+        key.contains(TapeKeys::queueCategory()) || key.contains(TapeKeys::favouritesCategory()))
         return;
     const QString category =
         TapeKeys::isTapeKey(key) ? TapeKeys::categoryOf(key) : key.section(u'/', 0, 0);
@@ -189,12 +201,14 @@ void EditingActions::deleteTapeNode(KeyedTree::Node node, const QString &key)
 void EditingActions::deleteFolderNode(KeyedTree::Node node, const QString &key)
 {
     KeyedTree &tree = m_tree.tree();
-    if (key.contains(TapeKeys::queueCategory())) {
+    // Search results first: their key is the text searched for, which may name the queue.
+    const bool results = KeyedTree::text(node).contains(kResultsText);
+    if (!results && key.contains(TapeKeys::queueCategory())) {
         m_queue.clear();
         tree.remove(key);
         return;
     }
-    if (!KeyedTree::text(node).contains(kResultsText)) {
+    if (!results) {
         EditResult result;
         {
             BusyPointer busy;

@@ -37,6 +37,21 @@ inline bool isBlank(QStringView text)
     return text.trimmed().isEmpty();
 }
 
+// The branches of the tree that are no categories: the play queue and the favourites. A tape
+// filed under one of their names would be taken for one of their entries.
+bool isReservedCategory(QStringView category);
+inline QString reservedCategoryMessage(QStringView category)
+{
+    return u"لا يمكن استخدام «"_s + category.trimmed().toString() +
+           u"» اسما للتصنيف، فهو اسم محجوز لفرع من فروع البرنامج"_s;
+}
+
+// A line break would split a record (or any line of a line-based file) in two.
+inline bool holdsLineBreak(QStringView text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
 // A "cannot use these symbols" message with the symbols listed.
 inline QString cannotUse(const QString &message)
 {

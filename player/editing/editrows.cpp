@@ -58,21 +58,7 @@ EditRows asSaved(const EditRows &rows, RecordKind kind)
     return saved;
 }
 
-bool holdsLineBreak(QStringView text)
-{
-    return text.contains(u'\r') || text.contains(u'\n');
-}
-
 } // namespace
-
-RecordKind layoutOfCategory(QStringView category)
-{
-    if (category.contains(u"كريم"_s))
-        return RecordKind::Quran;
-    if (category.contains(u"دروس"_s))
-        return RecordKind::Lessons;
-    return RecordKind::Other;
-}
 
 EditRows EditRows::fromRecord(const QString &recordLine)
 {
@@ -81,7 +67,9 @@ EditRows EditRows::fromRecord(const QString &recordLine)
     const LinkPair links = ExtractLinks(recordLine);
 
     EditRows rows;
-    rows.layout = layoutOfCategory(fields.category);
+    // Opened by the rule the save applies, so that a record saved unchanged is the same record.
+    rows.layout = kindOfCategory(fields.category);
+    rows.opened = recordLine;
     auto &t = rows.text;
     t[0] = fields.category.toString();
     t[1] = parts.last().toString();
@@ -112,6 +100,8 @@ QString checkEditRows(const EditRows &rows)
         return kMsgNoCategory;
     if (!IsValidFieldText(t[0]))
         return cannotUse(kMsgSymbols);
+    if (isReservedCategory(t[0]))
+        return reservedCategoryMessage(t[0]);
     // A line break would split the record in its file: no row may hold one, link rows included.
     for (const QString &row : t)
         if (holdsLineBreak(row))
@@ -167,7 +157,7 @@ QString checkEditRows(const EditRows &rows)
     return {};
 }
 
-QString composeEditedRecord(const EditRows &rows)
+QString composeEditedRecord(const EditRows &rows, QStringView riwaya)
 {
     const RecordKind kind = kindOfCategory(rows.text[0]);
     const EditRows saved = asSaved(rows, kind);
@@ -182,11 +172,11 @@ QString composeEditedRecord(const EditRows &rows)
     QString line;
     switch (kind) {
     case RecordKind::Quran:
-        // The surah and riwaya are list entries and stay as listed (a riwaya may start with a
-        // space).
-        // The riwaya is trimmed: two offered texts carry an outer space, which would otherwise
-        // file the same riwaya under two folders and two filter items.
-        line = trimmed(0) + bang + trimmed(2) + u'/' + t[1] + bang + trimmed(3) + bang + links;
+        // The surah is a list entry and stays as listed. The riwaya is written in the form given
+        // (the catalogue's own, CatalogueEditor::storedRiwaya()), else trimmed: two offered texts
+        // carry an outer space, which would file the same riwaya under two folders.
+        line = trimmed(0) + bang + trimmed(2) + u'/' + t[1] + bang +
+               (riwaya.isNull() ? trimmed(3) : riwaya.toString()) + bang + links;
         break;
     case RecordKind::Lessons: {
         QString series = trimmed(3);
@@ -213,5 +203,10 @@ QString composeEditedRecord(const EditRows &rows)
         break;
     }
     // A blank MP3 link lets the RM link take its field; a blank RM link leaves a final "!".
-    return line.replace(u"!!"_s, u"!"_s);
+    line.replace(u"!!"_s, u"!"_s);
+    // Unless the record read without one: rows saved unchanged write their line back as it was.
+    if (!rows.opened.endsWith(bang) && line.size() == rows.opened.size() + 1 &&
+        line.endsWith(bang) && line.startsWith(rows.opened))
+        line.chop(1);
+    return line;
 }

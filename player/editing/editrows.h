@@ -7,11 +7,6 @@
 
 #include <array>
 
-// The layout the edit window opens a record in, told from its category by the lenient rule:
-// holding "كريم" gives the Quran layout, else holding "دروس" the lesson layout, else the other
-// one. Saving decides by the strict kindOfCategory() instead, so the two can differ.
-RecordKind layoutOfCategory(QStringView category);
-
 // The seven text rows of the edit window for one record. What each row holds depends on the
 // layout:
 //   row  Quran           Lessons           Other
@@ -28,8 +23,11 @@ struct EditRows
 {
     RecordKind layout = RecordKind::Other;
     std::array<QString, 7> text;
+    // The record line the rows were opened from.
+    QString opened;
 
-    // The rows of a record line as the window opens them: the name path split at "/" gives the
+    // The rows of a record line as the window opens them, in the layout of the kind the save
+    // reads from its category (kindOfCategory()): the name path split at "/" gives the
     // last part to row 1, the first to row 2 (empty for a one-part path) and, for lessons, the
     // parts between them to row 3.
     static EditRows fromRecord(const QString &recordLine);
@@ -41,5 +39,6 @@ QString checkEditRows(const EditRows &rows);
 
 // The record line the rows make, for rows that passed checkEditRows(). Empty link rows leave
 // no empty field: a blank MP3 link lets the RM link take its place, a blank RM link leaves the
-// line ending in "!".
-QString composeEditedRecord(const EditRows &rows);
+// line ending in "!" (unless the rows are unchanged from a line without it, which is written
+// back as it was). A Quran riwaya is written as riwaya when given, else trimmed.
+QString composeEditedRecord(const EditRows &rows, QStringView riwaya = {});

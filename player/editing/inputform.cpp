@@ -45,12 +45,6 @@ void fill(QComboBox *box, const QStringList &items)
     box->setEditText(items.value(0));
 }
 
-// Names are typed in Arabic: these boxes switch the keyboard while they have the focus.
-void typedInArabic(QComboBox *box)
-{
-    ArabicKeyboard::attach(box->lineEdit());
-}
-
 } // namespace
 
 InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
@@ -92,7 +86,9 @@ InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
     Combo6 = editableList(lessons, u"Combo6"_s);
     Label2 = new QLabel(lessons);
     Label2->setObjectName(u"Label2"_s);
-    Label2->setText(u"استخدم الرمز  /  لتحديد الأبواب الفرعية مثل:\r\n"_s +
+    // A bare line feed: a carriage return inside right-to-left text is laid out as a character
+    // of its own and pushes the line's first letter out of sight.
+    Label2->setText(u"استخدم الرمز  /  لتحديد الأبواب الفرعية مثل:\n"_s +
                     u"عقيدة/الأسماء والصفات"_s + u"    و    "_s + u"فقه/فقه العبادات/الصلاة"_s);
     lessonRows->addRow(u"عنوان الدرس"_s, Text1);
     lessonRows->addRow(u"اسم الشيخ"_s, Combo5);
@@ -135,14 +131,17 @@ InputForm::InputForm(CatalogueEditor &editor, QWidget *parent)
     rows->addStretch();
     rows->addLayout(buttons);
 
-    for (QComboBox *box : {Combo1, Combo2, Combo3, Combo4, Combo5, Combo6})
-        typedInArabic(box);
-    for (QLineEdit *box : {Text1, Text2, Text3, Text4})
+    // Names are typed in Arabic: every box but the link's switches the keyboard while it has the
+    // focus.
+    for (QWidget *box : std::initializer_list<QWidget *>{Combo1, Combo2, Combo3, Combo4, Combo5,
+                                                         Combo6, Text1, Text2, Text3, Text4})
         ArabicKeyboard::attach(box);
 
     // The panel follows the category as it is picked or typed.
     connect(Combo1, &QComboBox::currentTextChanged, this, &InputForm::ShowKindFrame);
-    Combo3->lineEdit()->installEventFilter(this);
+    // The list itself, not its line edit: the list has the focus and hands its key events on to
+    // the line edit directly, past any filter there.
+    Combo3->installEventFilter(this);
     setMinimumWidth(480);
     ShowKindFrame();
 }
@@ -183,7 +182,7 @@ void InputForm::ShowKindFrame()
 
 bool InputForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Combo3->lineEdit() && event->type() == QEvent::KeyRelease) {
+    if (watched == Combo3 && event->type() == QEvent::KeyRelease) {
         const auto *key = static_cast<QKeyEvent *>(event);
         // Completing after a deletion would put back what the user just removed.
         if (key->key() != Qt::Key_Backspace && key->key() != Qt::Key_Delete &&

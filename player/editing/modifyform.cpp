@@ -112,11 +112,11 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     grid->addWidget(Combo3, 1, 1);
     grid->addWidget(Combo2, 3, 1);
 
-    // Names are typed in Arabic; links are not.
-    for (int row = 0; row < 4; ++row)
-        ArabicKeyboard::attach(Text1[row]);
-    ArabicKeyboard::attach(Combo3->lineEdit());
-    ArabicKeyboard::attach(Combo2->lineEdit());
+    // Names are typed in Arabic; links are not. Which rows hold links depends on the layout.
+    for (int row = 0; row < kRows; ++row)
+        ArabicKeyboard::attach(Text1[row], [this, row] { return !isLinkRow(m_layout, row); });
+    ArabicKeyboard::attach(Combo3);
+    ArabicKeyboard::attach(Combo2);
 
     cmdmodify = new QPushButton(u"تعديل"_s, this);
     cmdmodify->setObjectName(u"cmdmodify"_s);
@@ -207,6 +207,7 @@ void Modify::cmdmodify_Click()
     // What the user sees is what is saved: for the Quran the lists stand for rows 1 and 3.
     EditRows rows;
     rows.layout = m_layout;
+    rows.opened = m_editedLine;
     for (int row = 0; row < kRows; ++row)
         rows.text[row] = Text1[row]->text();
     if (m_layout == RecordKind::Quran) {
@@ -219,7 +220,10 @@ void Modify::cmdmodify_Click()
             Text1[0]->setFocus();
         return;
     }
-    const QString newLine = composeEditedRecord(rows);
+    const QString newLine =
+        composeEditedRecord(rows, kindOfCategory(rows.text[0]) == RecordKind::Quran
+                                      ? m_editor.storedRiwaya(rows.text[3])
+                                      : QString());
 
     EditResult result;
     {

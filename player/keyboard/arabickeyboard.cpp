@@ -105,9 +105,10 @@ namespace {
 class ArabicKeyboardWatch final : public QObject
 {
 public:
-    ArabicKeyboardWatch(QWidget *box, KeyboardLayouts *layouts)
+    ArabicKeyboardWatch(QWidget *box, KeyboardLayouts *layouts, std::function<bool()> wanted)
         : QObject(box)
         , m_layouts(layouts)
+        , m_wanted(std::move(wanted))
     {
         box->installEventFilter(this);
     }
@@ -138,6 +139,8 @@ private:
         // Back from a popup of the box: the layout remembered before is still the one to restore.
         if (m_switch.switched())
             return;
+        if (m_wanted && !m_wanted())
+            return;
         m_switch = SwitchToArabicKeyboard(layouts());
     }
 
@@ -149,18 +152,36 @@ private:
     }
 
     KeyboardLayouts *m_layouts;
+    std::function<bool()> m_wanted;
     KeyboardSwitch m_switch;
 };
 } // namespace
 
 void ArabicKeyboard::attach(QWidget *box, KeyboardLayouts *layouts)
 {
+    attach(box, {}, layouts);
+}
+
+void ArabicKeyboard::attach(QWidget *box, std::function<bool()> typesArabic,
+                            KeyboardLayouts *layouts)
+{
     if (box)
-        new ArabicKeyboardWatch(box, layouts);
+        new ArabicKeyboardWatch(box, layouts, std::move(typesArabic));
+}
+
+namespace {
+KeyboardLayouts *g_layoutsInUse = nullptr;
 }
 
 KeyboardLayouts &ArabicKeyboard::systemLayouts()
 {
+    if (g_layoutsInUse)
+        return *g_layoutsInUse;
     static const std::unique_ptr<KeyboardLayouts> layouts = KeyboardLayouts::create();
     return *layouts;
+}
+
+void ArabicKeyboard::useLayouts(KeyboardLayouts *layouts)
+{
+    g_layoutsInUse = layouts;
 }

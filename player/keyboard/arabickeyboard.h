@@ -5,6 +5,8 @@
 #include <QList>
 #include <QLocale>
 
+#include <functional>
+
 class QWidget;
 
 // Whether a layout types Arabic letters: "ara" with its variants, and the countries' Arabic
@@ -54,9 +56,18 @@ public:
     // made active, on focus out (or when box goes away with the focus) the previous one comes
     // back. A focus out to a popup of the box (a completer's list, its context menu) keeps Arabic.
     // layouts is the desktop's (systemLayouts()) unless a test passes its own; it must outlive box.
+    // An editable QComboBox is attached itself, not its line edit: the list keeps the focus and
+    // hands its focus events to the line edit directly, past any watcher there.
     static void attach(QWidget *box, KeyboardLayouts *layouts = nullptr);
+    // The same for a box whose text is Arabic only at times (a row that holds a name in one layout
+    // of a window and a link in another): typesArabic is asked at each focus in.
+    static void attach(QWidget *box, std::function<bool()> typesArabic,
+                       KeyboardLayouts *layouts = nullptr);
 
     // This session's layouts, picked by KeyboardLayouts::create() on first use (after the
     // QApplication exists).
     static KeyboardLayouts &systemLayouts();
+    // Makes layouts this session's layouts in place of the desktop's (a test's own desktop);
+    // nullptr gives the desktop's back. layouts must outlive every box attached meanwhile.
+    static void useLayouts(KeyboardLayouts *layouts);
 };

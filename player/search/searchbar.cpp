@@ -74,10 +74,10 @@ SearchBar::SearchBar(QWidget *parent)
 void SearchBar::open()
 {
     m_open = true;
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{CHide, CSearch, TSearch, OptionS[0], OptionS[1]})
+    for (QWidget *w : std::initializer_list<QWidget *>{CHide, TSearch, OptionS[0], OptionS[1]})
         w->show();
-    CStop->hide();
+    // Opened again while a search runs: its stop button stays in the search button's place.
+    setSearching(m_searching);
     CSearch->setFocusPolicy(Qt::StrongFocus);
     raise();
     Q_EMIT opened();
@@ -86,6 +86,7 @@ void SearchBar::open()
 
 void SearchBar::setSearching(bool searching)
 {
+    m_searching = searching;
     CStop->setVisible(searching);
     CSearch->setVisible(!searching);
 }

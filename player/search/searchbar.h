@@ -56,5 +56,6 @@ private:
     QPushButton *CStop = nullptr;
     QLineEdit *TSearch = nullptr;
     QList<QRadioButton *> OptionS;
+    bool m_searching = false;
     bool m_open = false;
 };

@@ -80,9 +80,8 @@ void SearchController::search(const QString &text, int mode)
     m_running = false;
     m_bar.setSearching(false);
 
+    // Stopped before its first match, a search has found nothing just the same: say so.
     if (matches.isEmpty()) {
-        if (m_engine.stopped())
-            return;
         auto *box = new QMessageBox(QMessageBox::Information, QString(), u"لا توجد نتائج مطابقة"_s,
                                     QMessageBox::Ok, m_window);
         box->setObjectName(u"noResults"_s);
@@ -94,6 +93,9 @@ void SearchController::search(const QString &text, int mode)
     KeyedTree::Node root = resultsRoot(key, text);
     m_tree.widget()->setUpdatesEnabled(false);
     for (const qsizetype i : matches) {
+        // Deleted while the search went on (the window's events ran between entries).
+        if (m_index.isEmptyEntry(i))
+            continue;
         const QString record = m_index.record(i);
         const QString resultKey = TapeKeys::searchResultKey(key, record);
         if (!m_tree.contains(resultKey))

@@ -162,6 +162,50 @@ private Q_SLOTS:
             << spaced << u"أناشيد!الشريط!NONE!http://h/n.MP3"_s;
         QTest::newRow("other, blank owner and group")
             << otherTape(u" "_s, u""_s) << u"أناشيد!الشريط!NONE!http://h/n.MP3"_s;
+        // Names are stored trimmed, as the tree keys them: no look-alike folders.
+        NewTape spacedQuran = quranTape(u"يس"_s);
+        spacedQuran.category = u" "_s + kQuran + u" "_s;
+        spacedQuran.reciter = u" المنشاوي  "_s;
+        QTest::newRow("quran category and reciter trimmed")
+            << spacedQuran << q + u"036 سورة يس"_s + warsh;
+        NewTape spacedLesson = lessonTape(u"فقه"_s);
+        spacedLesson.sheikh = u" الشيخ "_s;
+        spacedLesson.title = u"  الصبر "_s;
+        QTest::newRow("lesson sheikh and title trimmed")
+            << spacedLesson << kLessons + u"!الشيخ/الصبر!فقه!http://h/d.rm"_s;
+        NewTape spacedOther = otherTape(u" فلان "_s, u""_s);
+        spacedOther.category = u"أناشيد "_s;
+        spacedOther.name = u" الشريط "_s;
+        QTest::newRow("other category, owner and name trimmed")
+            << spacedOther << u"أناشيد!فلان/الشريط!NONE!http://h/n.MP3"_s;
+    }
+
+    // A riwaya is stored in the form the catalogue already files it under, whatever outer spaces
+    // either has; trimmed when the catalogue has none of its forms.
+    void addStoresTheCataloguesRiwaya_data()
+    {
+        QTest::addColumn<QString>("known"); // the riwaya of a record already in the catalogue
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        const QString hafs = u"رواية حفص عن عاصم"_s;
+        QTest::newRow("catalogue keeps the offered leading space")
+            << u" "_s + hafs << hafs << u" "_s + hafs;
+        QTest::newRow("offered form, catalogue trimmed") << hafs << u" "_s + hafs << hafs;
+        QTest::newRow("typed with spaces, catalogue has another riwaya")
+            << u"رواية ورش عن نافع"_s << u" "_s + hafs + u" "_s << hafs;
+    }
+    void addStoresTheCataloguesRiwaya()
+    {
+        QFETCH(QString, known);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        Fixture f;
+        f.load({{u"a.txt"_s, {kQuran + u"!ق/001 سورة الفاتحة!"_s + known + u"!a.mp3"_s}}});
+        NewTape t = quranTape(u"يس"_s);
+        t.riwaya = typed;
+        QString written;
+        QVERIFY(f.editor.add(t, &written).ok);
+        QCOMPARE(written, u"القرآن الكريم!المنشاوي/036 سورة يس!"_s + stored + u"!http://h/q.mp3"_s);
     }
 
     void addWritesAndIndexes()
@@ -235,6 +279,34 @@ private Q_SLOTS:
         t.sheikh = u""_s;
         QTest::newRow("title before sheikh") << t << u"فضلا أدخل عنوان الدرس أو الخطبة"_s;
         QTest::newRow("bang in group") << otherTape(u""_s, u"أ!ب"_s) << symbols;
+        // A pasted text keeps its line break, which would split the record in its file.
+        t = quranTape(u"يس"_s);
+        t.reciter = u"المنشاوي\nمحمد"_s;
+        QTest::newRow("line break in reciter") << t << symbols;
+        t = quranTape(u"يس"_s);
+        t.link = u"http://h/\r\nq.mp3"_s;
+        QTest::newRow("line break in link") << t << symbols;
+        QTest::newRow("line break in section") << lessonTape(u"فقه\r\nصلاة"_s) << symbols;
+        QTest::newRow("line break in title") << [] {
+            NewTape l = lessonTape(u"فقه"_s);
+            l.title = u"الصبر\n"_s;
+            return l;
+        }() << symbols;
+        QTest::newRow("line break in name") << [] {
+            NewTape o = otherTape(u""_s, u""_s);
+            o.name = u"أ\rب"_s;
+            return o;
+        }() << symbols;
+        QTest::newRow("line break in group") << otherTape(u""_s, u"أ\nب"_s) << symbols;
+        // The queue's and the favourites' branches are no categories.
+        for (const QString &reserved : {u"قائمة الانتظار"_s, u" أشرطتي المفضلة "_s}) {
+            NewTape o = otherTape(u""_s, u""_s);
+            o.category = reserved;
+            QTest::addRow("reserved category %s", qPrintable(reserved.trimmed()))
+                << o
+                << u"لا يمكن استخدام «"_s + reserved.trimmed() +
+                       u"» اسما للتصنيف، فهو اسم محجوز لفرع من فروع البرنامج"_s;
+        }
         QTest::newRow("slash in owner")
             << otherTape(u"أ/ب"_s, u""_s)
             << u"لا يمكن استخدام الرموز التالية في كتابة اسم صاحب الشريط"_s + kSymbolsSuffix;

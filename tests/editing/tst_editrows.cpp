@@ -53,22 +53,30 @@ private Q_SLOTS:
                                 << QStringList{kLessons, u"درس 1"_s, u"S"_s,   u"شرح"_s,
                                                u"فقه"_s, u"a.mp3"_s, u"b.rm"_s};
         QTest::addRow("lesson series of two levels")
-            << u"دروس!S/أ/ب/ت!فقه!a.mp3"_s << RecordKind::Lessons
-            << QStringList{u"دروس"_s, u"ت"_s, u"S"_s, u"أ/ب"_s, u"فقه"_s, u"a.mp3"_s, {}};
+            << kLessons + u"!S/أ/ب/ت!فقه!a.mp3"_s << RecordKind::Lessons
+            << QStringList{kLessons, u"ت"_s, u"S"_s, u"أ/ب"_s, u"فقه"_s, u"a.mp3"_s, {}};
         // Title and sheikh are also parts of the series' text: it must come back whole.
         QTest::addRow("series containing title and sheikh")
-            << u"دروس!1/سلسلة 1431 لـ 1/1!فقه!a.mp3"_s << RecordKind::Lessons
-            << QStringList{u"دروس"_s, u"1"_s,     u"1"_s, u"سلسلة 1431 لـ 1"_s,
-                           u"فقه"_s,  u"a.mp3"_s, {}};
+            << kLessons + u"!1/سلسلة 1431 لـ 1/1!فقه!a.mp3"_s << RecordKind::Lessons
+            << QStringList{kLessons, u"1"_s,     u"1"_s, u"سلسلة 1431 لـ 1"_s,
+                           u"فقه"_s, u"a.mp3"_s, {}};
         QTest::addRow("lesson without series")
-            << u"دروس!S/ت!فقه!a.mp3"_s << RecordKind::Lessons
-            << QStringList{u"دروس"_s, u"ت"_s, u"S"_s, {}, u"فقه"_s, u"a.mp3"_s, {}};
+            << kLessons + u"!S/ت!فقه!a.mp3"_s << RecordKind::Lessons
+            << QStringList{kLessons, u"ت"_s, u"S"_s, {}, u"فقه"_s, u"a.mp3"_s, {}};
         QTest::addRow("other, one-part path")
             << u"أناشيد!ن!NONE!a.mp3"_s << RecordKind::Other
             << QStringList{u"أناشيد"_s, u"ن"_s, {}, u"NONE"_s, u"a.mp3"_s, {}, {}};
-        QTest::addRow("any category with كريم opens as Quran")
-            << u"تلاوات كريمة!R/"_s + kSurah36 + u"!ر!a.mp3"_s << RecordKind::Quran
+        // The layout is the kind the save reads: only "القرآن الكريم" makes a Quran tape, and
+        // "دروس" makes a lesson only beside "خطب".
+        QTest::addRow("كريم without القرآن الكريم opens as other")
+            << u"تلاوات كريمة!R/"_s + kSurah36 + u"!ر!a.mp3"_s << RecordKind::Other
             << QStringList{u"تلاوات كريمة"_s, kSurah36, u"R"_s, u"ر"_s, u"a.mp3"_s, {}, {}};
+        QTest::addRow("دروس without خطب opens as other")
+            << u"دروس!S/شرح/درس!فقه!a.mp3"_s << RecordKind::Other
+            << QStringList{u"دروس"_s, u"درس"_s, u"S"_s, u"فقه"_s, u"a.mp3"_s, {}, {}};
+        QTest::addRow("خطب alone opens as other")
+            << u"خطب الجمعة!S/خطبة!NONE!a.mp3"_s << RecordKind::Other
+            << QStringList{u"خطب الجمعة"_s, u"خطبة"_s, u"S"_s, u"NONE"_s, u"a.mp3"_s, {}, {}};
     }
     void opensRows()
     {
@@ -126,16 +134,21 @@ private Q_SLOTS:
             << other + u"http://h/a.mp3!http://h/b.rm"_s;
         QTest::addRow("other owner blank")
             << other + u"a.mp3"_s << 2 << u"  "_s << u"أناشيد!ن!مجموعة!a.mp3!"_s;
+        // Saved unchanged, a line without an RM link is written back as it was.
         QTest::addRow("other one-part path")
-            << u"أناشيد!ن!NONE!a.mp3"_s << -1 << QString() << u"أناشيد!ن!NONE!a.mp3!"_s;
+            << u"أناشيد!ن!NONE!a.mp3"_s << -1 << QString() << u"أناشيد!ن!NONE!a.mp3"_s;
+        QTest::addRow("other, unchanged line ending in !")
+            << u"أناشيد!ن!NONE!a.mp3!"_s << -1 << QString() << u"أناشيد!ن!NONE!a.mp3!"_s;
         QTest::addRow("other group blank")
             << other + u"a.mp3"_s << 3 << u" "_s << u"أناشيد!فلان/ن!NONE!a.mp3!"_s;
         QTest::addRow("other group levels")
             << other + u"a.mp3"_s << 3 << u"أ\\ب"_s << u"أناشيد!فلان/ن!أ/ب!a.mp3!"_s;
-        // Opened as Quran, saved by other rules: the riwaya list is no group.
+        // Opened and saved by the same rules, the third field stays the group it is.
         QTest::addRow("كريم without القرآن الكريم")
             << u"تلاوات كريمة!R/"_s + kSurah36 + u"!ر!a.mp3"_s << -1 << QString()
-            << u"تلاوات كريمة!R/"_s + kSurah36 + u"!NONE!a.mp3!"_s;
+            << u"تلاوات كريمة!R/"_s + kSurah36 + u"!ر!a.mp3"_s;
+        QTest::addRow("دروس without خطب, new RM link")
+            << u"دروس!S/درس!فقه!a.mp3"_s << 5 << u"b.rm"_s << u"دروس!S/درس!فقه!a.mp3!b.rm"_s;
     }
     void savesEdits()
     {
@@ -163,6 +176,9 @@ private Q_SLOTS:
         QTest::addRow("category symbols") << QStringList{u"أ/ب"_s, u"ن"_s, {}, {}, a} << kSymbols;
         QTest::addRow("line break before kind checks")
             << QStringList{kQuran, {}, {}, {}, a, u"b.rm\nc.rm"_s} << kSymbols;
+        QTest::addRow("queue's name as category")
+            << QStringList{u"قائمة الانتظار"_s, u"ن"_s, {}, {}, a}
+            << u"لا يمكن استخدام «قائمة الانتظار» اسما للتصنيف، فهو اسم محجوز لفرع من فروع البرنامج"_s;
         QTest::addRow("line break in category")
             << QStringList{u"أ\r"_s, u"ن"_s, {}, {}, a} << kSymbols;
 
@@ -223,11 +239,12 @@ private Q_SLOTS:
         QCOMPARE(checkEditRows(makeRows(rows)), message);
     }
 
-    void opensLenientlySavesStrictly()
+    void savesByItsOwnRowsWhateverTheLayout()
     {
-        // "دروس" without "خطب": lesson layout, other rules, so the section is read as the link.
-        const EditRows lesson = EditRows::fromRecord(u"دروس!S/شرح/درس!فقه!a.mp3"_s);
-        QCOMPARE(lesson.layout, RecordKind::Lessons);
+        // Rows laid out as lessons but saved by other rules (row 0 changed): the section row is
+        // read as the MP3 link.
+        EditRows lesson =
+            makeRows({u"دروس"_s, u"درس"_s, u"S"_s, {}, u"فقه"_s, u"a.mp3"_s}, RecordKind::Lessons);
         QCOMPARE(checkEditRows(lesson), kBadLink);
 
         // A Quran surah row is checked by the list, trimmed; the riwaya is stored as listed.

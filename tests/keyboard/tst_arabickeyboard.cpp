@@ -1,4 +1,5 @@
 #include "arabickeyboard.h"
+#include "fakelayouts.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -7,42 +8,6 @@
 #include <QVBoxLayout>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-// "us,ara(azerty)" as a list of layouts.
-QList<KeyboardLayout> layoutList(const QString &text)
-{
-    QList<KeyboardLayout> result;
-    for (const QString &entry : text.split(u',', Qt::SkipEmptyParts))
-        result.append(KeyboardLayout::fromString(entry));
-    return result;
-}
-
-// A desktop's layouts in memory; setCurrent() refuses indexes outside the list, as the desktops do.
-class FakeLayouts final : public KeyboardLayouts
-{
-public:
-    FakeLayouts(const QString &names, int start)
-        : active(start)
-        , m_configured(layoutList(names))
-    {}
-
-    QList<KeyboardLayout> layouts() const override { return m_configured; }
-    int current() const override { return active; }
-    bool setCurrent(int index) override
-    {
-        if (index < 0 || index >= m_configured.size())
-            return false;
-        active = index;
-        return true;
-    }
-
-    int active;
-
-private:
-    QList<KeyboardLayout> m_configured;
-};
-} // namespace
 
 // Which layout Arabic text is typed with, and switching to it while a text box has the focus.
 class TestArabicKeyboard : public QObject
@@ -142,7 +107,8 @@ private Q_SLOTS:
         QFETCH(QString, layouts);
         QFETCH(QString, locale);
         QFETCH(int, expected);
-        QCOMPARE(::chooseArabicLayout(layoutList(layouts), QLocale(locale)), expected);
+        QCOMPARE(::chooseArabicLayout(FakeLayouts(layouts, -1).layouts(), QLocale(locale)),
+                 expected);
     }
 
     // start: the layout active before the box gets the focus; focused: while it has it;

@@ -1,6 +1,8 @@
 #include "arabickeyboard.h"
 #include "xkbprobe.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
@@ -61,6 +63,32 @@ private Q_SLOTS:
 
         box->setFocus();
         QCOMPARE(serverGroup(), focused);
+        other->setFocus();
+        QCOMPARE(serverGroup(), 0);
+    }
+
+    // An editable list as the editing windows have them: the list takes the focus (its line edit
+    // never sees a focus event of its own), and the group follows it.
+    void editableListSwitchesGroup()
+    {
+        QCOMPARE(QProcess::execute(u"setxkbmap"_s, {u"-layout"_s, u"us,ara"_s}), 0);
+        QVERIFY(setServerGroup(0));
+        QWidget window;
+        auto *list = new QComboBox(&window);
+        list->setEditable(true);
+        auto *other = new QLineEdit(&window);
+        auto *layout = new QVBoxLayout(&window);
+        layout->addWidget(list);
+        layout->addWidget(other);
+        ArabicKeyboard::attach(list);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        other->setFocus();
+        list->setFocus();
+        QCOMPARE(serverGroup(), 1);
+        QCOMPARE(QApplication::focusWidget(), list);
         other->setFocus();
         QCOMPARE(serverGroup(), 0);
     }

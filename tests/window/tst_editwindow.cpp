@@ -1,7 +1,9 @@
+#include "arabickeyboard.h"
 #include "catalogue.h"
 #include "catalogueeditor.h"
 #include "codepage.h"
 #include "editingactions.h"
+#include "fakelayouts.h"
 #include "inputform.h"
 #include "keyedtree.h"
 #include "mainframe.h"
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -42,17 +45,6 @@ QString quran(int n, const QString &surah)
 }
 const QString kLesson = kLessons + u"!ش/درس الصلاة!فقه!http://h/l.mp3"_s;
 const QString kOnly = u"أناشيد!ن/نشيد وحيد!NONE!http://h/n.mp3"_s;
-
-// Types Arabic text as a keyboard does, one key press and release per letter.
-void typeArabic(QWidget *box, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(box, &press);
-        QApplication::sendEvent(box, &release);
-    }
-}
 
 QByteArray fileOf(const QStringList &lines)
 {
@@ -136,14 +128,24 @@ private Q_SLOTS:
         QVERIFY(form && form->isVisible());
         QCOMPARE(in<QComboBox>(form, u"Combo1"_s)->currentText(), kQuran);
         QVERIFY(in<QWidget>(form, u"Frame_0"_s)->isVisible());
+        // The lessons' hint: two lines, each whole (no carriage return to eat a letter).
+        QCOMPARE(in<QLabel>(form, u"Label2"_s)->text().split(u'\n'),
+                 (QStringList{u"استخدم الرمز  /  لتحديد الأبواب الفرعية مثل:"_s,
+                              u"عقيدة/الأسماء والصفات    و    فقه/فقه العبادات/الصلاة"_s}));
 
         // A surah is completed as it is typed, the rest selected to be typed over.
+        // Typed into the list itself, which holds the focus and hands keys to its line edit.
         auto *surah = in<QComboBox>(form, u"Combo3"_s);
-        surah->lineEdit()->clear();
-        typeArabic(surah->lineEdit(), u"الب"_s);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        surah->setFocus();
+        QTest::keyClick(surah, Qt::Key_End);
+        QTest::keyClick(surah, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClick(surah, Qt::Key_Backspace);
+        QCOMPARE(surah->currentText(), QString());
+        typeText(surah, u"الب"_s);
         QCOMPARE(surah->currentText(), u"البقرة"_s);
         QCOMPARE(surah->lineEdit()->selectedText(), u"قرة"_s);
-        QTest::keyClick(surah->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClick(surah, Qt::Key_Backspace);
         QCOMPARE(surah->currentText(), u"الب"_s);
         surah->setEditText(u"الأنعام"_s);
 
@@ -191,6 +193,85 @@ private Q_SLOTS:
                     ->findText(u"محاضرات"_s) >= 0);
     }
 
+    // Every box and list that takes Arabic text switches the keyboard while it has the focus,
+    // through focus changes of the widget a person clicks (the list, not its inner line edit);
+    // link boxes keep the user's layout.
+    void arabicBoxesSwitchTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("record");   // the tape the edit window opens; empty: add window
+        QTest::addColumn<QString>("category"); // the add window's category
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("arabic");
+        const QString q = quran(2, u"البقرة"_s);
+        const QString other = u"أناشيد"_s;
+        const struct
+        {
+            const char *name;
+            QString record, category, box;
+            bool arabic;
+        } rows[] = {
+            {"add: category", {}, kQuran, u"Combo1"_s, true},
+            {"add: link", {}, kQuran, u"Text5"_s, false},
+            {"add: surah", {}, kQuran, u"Combo3"_s, true},
+            {"add: riwaya", {}, kQuran, u"Combo2"_s, true},
+            {"add: reciter", {}, kQuran, u"Combo4"_s, true},
+            {"add: title", {}, kLessons, u"Text1"_s, true},
+            {"add: sheikh", {}, kLessons, u"Combo5"_s, true},
+            {"add: section", {}, kLessons, u"Combo6"_s, true},
+            {"add: name", {}, other, u"Text2"_s, true},
+            {"add: owner", {}, other, u"Text3"_s, true},
+            {"add: group", {}, other, u"Text4"_s, true},
+            {"edit Quran: category", q, {}, u"Text1_0"_s, true},
+            {"edit Quran: surah", q, {}, u"Combo3"_s, true},
+            {"edit Quran: reciter", q, {}, u"Text1_2"_s, true},
+            {"edit Quran: riwaya", q, {}, u"Combo2"_s, true},
+            {"edit Quran: MP3 link", q, {}, u"Text1_4"_s, false},
+            {"edit Quran: RM link", q, {}, u"Text1_5"_s, false},
+            {"edit lesson: series", kLesson, {}, u"Text1_3"_s, true},
+            {"edit lesson: section", kLesson, {}, u"Text1_4"_s, true},
+            {"edit lesson: MP3 link", kLesson, {}, u"Text1_5"_s, false},
+            {"edit lesson: RM link", kLesson, {}, u"Text1_6"_s, false},
+            {"edit other: group", kOnly, {}, u"Text1_3"_s, true},
+            {"edit other: MP3 link", kOnly, {}, u"Text1_4"_s, false},
+        };
+        for (const auto &row : rows)
+            QTest::addRow("%s", row.name) << row.record << row.category << row.box << row.arabic;
+    }
+    void arabicBoxesSwitchTheKeyboard()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, category);
+        QFETCH(QString, box);
+        QFETCH(bool, arabic);
+        FakeLayouts desktop(u"us,ara"_s, 0);
+        ArabicKeyboard::useLayouts(&desktop);
+        const auto restore = qScopeGuard([] { ArabicKeyboard::useLayouts(nullptr); });
+        open();
+        QWidget *window = nullptr;
+        QWidget *neutral = nullptr; // a button: taking the focus switches nothing
+        if (record.isEmpty()) {
+            m_driver.action(u"AddNewFile"_s)->trigger();
+            InputForm *form = m_driver.window().editing().inputForm();
+            form->setCategory(category);
+            window = form;
+            neutral = in<QWidget>(form, u"cmdbutton_1"_s);
+        } else {
+            m_driver.choose(m_driver.showTape(record), u"mnumodify"_s);
+            window = QApplication::activeModalWidget();
+            QVERIFY(qobject_cast<Modify *>(window));
+            neutral = in<QWidget>(window, u"cmdout"_s);
+        }
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        neutral->setFocus();
+        QCOMPARE(desktop.active, 0);
+        QWidget *target = in<QWidget>(window, box);
+        QVERIFY(target && target->isVisible());
+        target->setFocus();
+        QCOMPARE(desktop.active, arabic ? 1 : 0);
+        neutral->setFocus();
+        QCOMPARE(desktop.active, 0);
+    }
+
     void modifyThroughTheWindow()
     {
         open();
@@ -236,6 +317,49 @@ private Q_SLOTS:
         form->close();
         QVERIFY(m_driver.showTape(second));
         QVERIFY(!tree().item(TapeKeys::tapeKey(quran(2, u"البقرة"_s))));
+    }
+
+    // Whatever its category, a tape opened and saved without a change writes its line back byte
+    // for byte: the window lays the rows out by the rule the save reads them with.
+    void savedUnchangedKeepsItsBytes_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addRow("Quran, riwaya with the offered leading space")
+            << kQuran + u"!R/036 سورة يس! رواية حفص عن عاصم!http://h/y.mp3"_s;
+        QTest::addRow("Quran, both links") << quran(2, u"البقرة"_s) + u"!http://h/2.rm"_s;
+        QTest::addRow("Quran, RM link only")
+            << kQuran + u"!R/114 سورة الناس!"_s + kWarsh + u"!http://h/n.rm"_s;
+        QTest::addRow("كريم without القرآن الكريم")
+            << u"تلاوات كريمة!R/036 سورة يس!ر!http://h/k.mp3"_s;
+        QTest::addRow("الدروس والخطب with a series")
+            << kLessons + u"!ش/سلسلة/درس!فقه/صلاة!http://h/l.mp3"_s;
+        QTest::addRow("الدروس والخطب") << kLesson;
+        QTest::addRow("دروس alone") << u"دروس!ش/درس!فقه!http://h/d.mp3"_s;
+        QTest::addRow("خطب alone") << u"خطب الجمعة!ش/خطبة!NONE!http://h/k.rm"_s;
+        QTest::addRow("other, no owner") << u"أناشيد!نشيد!NONE!http://h/n.mp3"_s;
+        QTest::addRow("other, owner, group levels, two links")
+            << u"أدعية!فلان/دعاء!أ/ب!http://h/a.mp3!http://h/a.rm"_s;
+    }
+    void savedUnchangedKeepsItsBytes()
+    {
+        QFETCH(QString, record);
+        m_driver.open({kOnly, record});
+        const QByteArray before = catalogueFile();
+        m_driver.choose(m_driver.showTape(record), u"mnumodify"_s);
+        auto *form = qobject_cast<Modify *>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        // A letter typed and taken back: "تعديل" is enabled, the rows are as they were.
+        QLineEdit *category = in<QLineEdit>(form, u"Text1_0"_s);
+        category->setFocus();
+        QTest::keyClick(category, Qt::Key_End);
+        typeText(category, u"x"_s);
+        QTest::keyClick(category, Qt::Key_Backspace);
+        QPushButton *save = in<QPushButton>(form, u"cmdmodify"_s);
+        QVERIFY(save->isEnabled());
+        save->click();
+        QCOMPARE(takeMessage(), u"تم تعديل بيانات الشريط"_s);
+        QCOMPARE(catalogueFile(), before);
     }
 
     void modifyRefusesARecordGoneMeanwhile()
@@ -291,6 +415,19 @@ private Q_SLOTS:
         m_driver.choose(quranRoot, u"mnuDelDir"_s);
         QVERIFY(!tree().item(kQuran + u'/'));
         QCOMPARE(catalogueFile(), fileOf({kLesson}));
+    }
+
+    // Opened from the favourites' branch, the add window proposes no category, and the
+    // favourites are not among the categories it offers.
+    void addFromTheFavouritesProposesNothing()
+    {
+        open();
+        m_driver.choose(m_driver.showTape(kLesson), u"mnuAdd2Fav"_s);
+        const QString favourite = TapeKeys::FavouriteRecord(TapeKeys::tapeKey(kLesson));
+        m_driver.choose(m_driver.showTape(favourite), u"mnuAddNew2Dir"_s);
+        auto *category = in<QComboBox>(m_driver.window().editing().inputForm(), u"Combo1"_s);
+        QVERIFY(category->currentText() != TapeKeys::favouritesCategory());
+        QCOMPARE(category->findText(TapeKeys::favouritesCategory()), -1);
     }
 
     void deleteAFavourite()

@@ -1,4 +1,6 @@
+#include "catalogueeditor.h"
 #include "codepage.h"
+#include "editingactions.h"
 #include "keyedtree.h"
 #include "mainframe.h"
 #include "playback.h"
@@ -133,6 +135,95 @@ private Q_SLOTS:
         w.search().engine().setPauseInterval(20);
         type(u"درس"_s);
         QCOMPARE(KeyedTree::children(root), 3000);
+    }
+
+    // A search that the user stops before anything was found says so; the row opened again while
+    // a search runs keeps its stop button.
+    void stoppedBeforeTheFirstMatch()
+    {
+        QStringList records;
+        for (int i = 0; i < 3000; ++i)
+            records.append(u"دروس!S/درس %1!فقه!a.mp3"_s.arg(i));
+        records.append(u"دروس!S/خطبة!فقه!b.mp3"_s);
+        MainFrame &w = m_driver.open(records);
+        m_driver.action(u"mnusearch"_s)->trigger();
+        QVERIFY(w.search().engine().update());
+        w.search().engine().setPauseInterval(0);
+        QTimer::singleShot(0, &w, [this] {
+            m_driver.action(u"mnusearch"_s)->trigger();
+            QVERIFY(child<QPushButton>(u"CStop"_s)->isVisible());
+            QVERIFY(!child<QPushButton>(u"CSearch"_s)->isVisible());
+            child<QPushButton>(u"CStop"_s)->click();
+        });
+        type(u"خطبة"_s);
+        QVERIFY(!w.tree().item(u"خطبة"_s));
+        QTRY_VERIFY(noResultsBox());
+        QCOMPARE(noResultsBox()->text(), u"لا توجد نتائج مطابقة"_s);
+        QVERIFY(child<QPushButton>(u"CSearch"_s)->isVisible());
+    }
+
+    // A record deleted while the search runs is no result.
+    void recordDeletedDuringTheSearch()
+    {
+        QStringList records;
+        for (int i = 0; i < 2000; ++i)
+            records.append(u"دروس!S/درس %1!فقه!a.mp3"_s.arg(i));
+        MainFrame &w = m_driver.open(records);
+        m_driver.action(u"mnusearch"_s)->trigger();
+        QVERIFY(w.search().engine().update());
+        w.search().engine().setPauseInterval(0);
+        const QString last = TapeKeys::tapeKey(records.constLast());
+        QTimer::singleShot(0, &w,
+                           [&w, last] { QVERIFY(w.editing().editor().deleteTape(last).ok); });
+        type(u"درس"_s);
+        KeyedTree::Node root = w.tree().item(u"درس"_s);
+        QVERIFY(root);
+        QCOMPARE(KeyedTree::children(root), 1999);
+        QVERIFY(!w.tree().item(TapeKeys::searchResultKey(u"درس"_s, records.constLast())));
+    }
+
+    // Results for a text naming the queue or the favourites are results: deleting one leaves the
+    // queue alone, and the last one takes its root with it.
+    void resultsNamingTheQueueOrTheFavourites_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        QTest::addRow("queue") << u"قائمة الانتظار"_s << u"قائمة الانتظار"_s;
+        // The favourites' own records are never searched: the words stand apart in this one.
+        QTest::addRow("favourites") << u"أشرطتي المفضلة"_s << u"أشرطتي و المفضلة"_s;
+    }
+    void resultsNamingTheQueueOrTheFavourites()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        const QString record = u"دروس!S/"_s + name + u"!فقه!q.mp3"_s;
+        MainFrame &w = m_driver.open({record, kLesson});
+        w.queue().Add2Playlist({TapeKeys::tapeKey(kLesson)});
+        m_driver.action(u"mnusearch"_s)->trigger();
+        type(text);
+        const QString key = TapeKeys::searchResultKey(text, record);
+        QVERIFY(!TapeKeys::isQueueEntryKey(key));
+        QVERIFY(!TapeKeys::isFavouriteKey(key));
+        KeyedTree::Node result = w.tree().item(key);
+        QVERIFY(result);
+        KeyedTree::Node root = KeyedTree::parent(result);
+        const int roots = w.tree().roots().size();
+        // Offered to the favourites like any tape.
+        m_driver.click(result, Qt::RightButton);
+        QVERIFY(m_driver.popupItem(u"mnuAdd2Fav"_s)->isVisible());
+        w.menuForm().mnupopup()->close();
+
+        QTimer::singleShot(0, qApp, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->button(QMessageBox::Yes)->click();
+        });
+        m_driver.choose(result, u"mnudelete"_s);
+        QVERIFY(!w.tree().contains(key));
+        QVERIFY(!w.tree().roots().contains(root));
+        QCOMPARE(w.tree().roots().size(), roots - 1);
+        QCOMPARE(w.queue().entryCount(), 1);
+        QVERIFY(m_driver.window().editing().editor().findRecord(TapeKeys::tapeKey(record)) > 0);
     }
 
     void aSearchForTheQueuesName()

@@ -143,3 +143,9 @@ QByteArray makeMp3(double seconds)
         return {};
     return WindowDriver::readBytes(mp3);
 }
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}

@@ -52,5 +52,9 @@ private:
     std::unique_ptr<MainFrame> m_window;
 };
 
+// Types text into a widget as a keyboard does, one key press and release per character (Arabic
+// letters too, which QTest::keyClicks cannot send).
+void typeText(QWidget *widget, const QString &text);
+
 // A few seconds of MP3 made with ffmpeg, or empty when ffmpeg is missing.
 QByteArray makeMp3(double seconds);
