@@ -1,4 +1,5 @@
 #include "fileplacement.h"
+#include "updatefixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,22 +9,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-bool put(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using UpdateFixture::readFile;
+using UpdateFixture::writeFile;
 
 // Placing an update's files all together or not at all: after a failure, a roll-back or a crash
 // at any step, the folder holds either every old file or every new one, and nothing else.
@@ -38,30 +25,30 @@ class TestFilePlacement : public QObject
     QList<FilePlacement::File> prepare()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        put(app(u"updtinfos"_s), "[update]\r\n5\r\nhttp://h/u\r\nhttp://h/#.cab\r\n");
-        put(app(u"DB/links-a.txt"_s), "old a");
-        put(app(u"readme.txt"_s), "old readme");
+        writeFile(app(u"updtinfos"_s), "[update]\r\n5\r\nhttp://h/u\r\nhttp://h/#.cab\r\n");
+        writeFile(app(u"DB/links-a.txt"_s), "old a");
+        writeFile(app(u"readme.txt"_s), "old readme");
         QList<FilePlacement::File> files;
         for (const auto &[name, target] : {std::pair{u"links-a.txt"_s, u"DB/links-a.txt"_s},
                                            {u"readme.txt"_s, u"readme.txt"_s},
                                            {u"links-new.txt"_s, u"DB/links-new.txt"_s}}) {
-            put(app(u"Updates/"_s + name), "new " + name.toUtf8());
+            writeFile(app(u"Updates/"_s + name), "new " + name.toUtf8());
             files.append({app(u"Updates/"_s + name), app(target)});
         }
         return files;
     }
     void verifyOld()
     {
-        QCOMPARE(contentOf(app(u"DB/links-a.txt"_s)), "old a");
-        QCOMPARE(contentOf(app(u"readme.txt"_s)), "old readme");
+        QCOMPARE(readFile(app(u"DB/links-a.txt"_s)), "old a");
+        QCOMPARE(readFile(app(u"readme.txt"_s)), "old readme");
         QVERIFY(!QFile::exists(app(u"DB/links-new.txt"_s)));
         verifyNoLeftovers();
     }
     void verifyNew()
     {
-        QCOMPARE(contentOf(app(u"DB/links-a.txt"_s)), "new links-a.txt");
-        QCOMPARE(contentOf(app(u"readme.txt"_s)), "new readme.txt");
-        QCOMPARE(contentOf(app(u"DB/links-new.txt"_s)), "new links-new.txt");
+        QCOMPARE(readFile(app(u"DB/links-a.txt"_s)), "new links-a.txt");
+        QCOMPARE(readFile(app(u"readme.txt"_s)), "new readme.txt");
+        QCOMPARE(readFile(app(u"DB/links-new.txt"_s)), "new links-new.txt");
         verifyNoLeftovers();
     }
     void verifyNoLeftovers()
@@ -72,7 +59,7 @@ class TestFilePlacement : public QObject
     }
     QByteArray line2() const
     {
-        return contentOf(app(u"updtinfos"_s)).split('\n').value(1).trimmed();
+        return readFile(app(u"updtinfos"_s)).split('\n').value(1).trimmed();
     }
 
 private Q_SLOTS:
@@ -143,11 +130,11 @@ private Q_SLOTS:
         if (crash != u"staged"_s) {
             QVERIFY(placement.place(6));
             if (crash == u"recorded"_s)
-                QVERIFY(put(app(u"updtinfos"_s), "[update]\r\n6\r\nhttp://h/u\r\n"));
+                QVERIFY(writeFile(app(u"updtinfos"_s), "[update]\r\n6\r\nhttp://h/u\r\n"));
             if (crash == u"half"_s || crash == u"rolling back"_s) {
                 // The journal said "placing" while the last file had not yet moved.
-                const QByteArray text = contentOf(journal);
-                QVERIFY(put(journal, "placing" + text.mid(text.indexOf(' '))));
+                const QByteArray text = readFile(journal);
+                QVERIFY(writeFile(journal, "placing" + text.mid(text.indexOf(' '))));
                 QVERIFY(QFile::rename(app(u"DB/links-new.txt"_s),
                                       app(u"DB/.links-new.txt.renfold-new"_s)));
             }
@@ -169,8 +156,8 @@ private Q_SLOTS:
     {
         prepare();
         // Earlier updaters staged visible copies the player read as catalogue files.
-        QVERIFY(put(app(u"DB/links-b.txt.renfold-new"_s), "half"));
-        QVERIFY(put(app(u".readme.txt.renfold-new"_s), "half"));
+        QVERIFY(writeFile(app(u"DB/links-b.txt.renfold-new"_s), "half"));
+        QVERIFY(writeFile(app(u".readme.txt.renfold-new"_s), "half"));
         QVERIFY(FilePlacement::recover(m_dir->path(), app(u"updtinfos"_s)));
         verifyOld();
         QCOMPARE(QDir(app(u"DB"_s)).entryList(QDir::Files), (QStringList{u"links-a.txt"_s}));
