@@ -229,7 +229,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("offered");
         QTest::addColumn<int>("end");
         QTest::addColumn<QString>("status");
-        const QByteArray good = "[update]\r\n6\r\nhttp://127.0.0.1:1/u\r\nhttp://127.0.0.1:1/#.cab\r\n";
+        const QByteArray good =
+            "[update]\r\n6\r\nhttp://127.0.0.1:1/u\r\nhttp://127.0.0.1:1/#.cab\r\n";
         const QString damaged = u"الملف updtinfos غير صالح"_s;
         QTest::newRow("local line 2 damaged")
             << QByteArray("[update]\r\nfive\r\nhttp://x/u\r\n") << good << int(End::ErrorStop)
