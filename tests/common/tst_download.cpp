@@ -247,6 +247,11 @@ private Q_SLOTS:
     // before any other could have raised the peak that it compares.
     void memoryStaysBounded()
     {
+#ifdef __SANITIZE_ADDRESS__
+        // The sanitizer keeps freed memory in quarantine and shadows all of it: the peak says
+        // nothing about what the transfer holds.
+        QSKIP("peak memory is not meaningful under AddressSanitizer");
+#endif
         EndlessServerThread thread;
         const QString url = thread.start();
         const auto stop = qScopeGuard([&thread] {
