@@ -36,7 +36,9 @@ QString identityOf(const QDBusConnection &bus, const QString &service)
     QDBusMessage get = QDBusMessage::createMethodCall(
         service, kPath, u"org.freedesktop.DBus.Properties"_s, u"Get"_s);
     get << kRoot << u"Identity"_s;
-    const QDBusMessage reply = bus.call(get, QDBus::Block, 3000);
+    // A busy player may be slow to answer; one that is not asked is not closed, and the player
+    // started after the update would then run beside it.
+    const QDBusMessage reply = bus.call(get, QDBus::Block, 10000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return {};
     return qvariant_cast<QDBusVariant>(reply.arguments().constFirst()).variant().toString();
