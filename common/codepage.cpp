@@ -5,6 +5,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -138,13 +139,23 @@ QStringList readCodePageLines(const QString &path, bool *ok)
     return read ? CodePage::decodeLines(bytes) : QStringList();
 }
 
+bool holdsLineBreak(QStringView line)
+{
+    return line.contains(u'\r') || line.contains(u'\n');
+}
+
 bool writeCodePageLines(const QString &path, const QStringList &lines)
 {
+    // A line break inside a line would make two lines of it when the file is read again.
+    if (std::any_of(lines.cbegin(), lines.cend(), holdsLineBreak))
+        return false;
     return writeFileAtomically(path, CodePage::encodeLines(lines));
 }
 
 bool AppendToFile(const QString &sfile, const QString &sligne, int maxl)
 {
+    if (holdsLineBreak(sligne))
+        return false;
     QStringList lines{sligne};
     // Anything at that name counts as an old file, even a dangling link or a FIFO: what cannot be
     // read as a regular file is not replaced.

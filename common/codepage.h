@@ -59,13 +59,17 @@ QByteArray encodeLines(const QStringList &lines);
 // the file cannot be read or is not a regular file (a FIFO or a device is refused, not waited on).
 QStringList readCodePageLines(const QString &path, bool *ok = nullptr);
 
+// Whether a text holds a CR or an LF, which no line of a line-based file may.
+bool holdsLineBreak(QStringView line);
+
 // Rewrites a text file with these lines, in windows-1256 with CR LF, atomically: either the whole
-// new content is in place or the old file is untouched.
+// new content is in place or the old file is untouched. Lines holding a line break are refused
+// (false, nothing written).
 bool writeCodePageLines(const QString &path, const QStringList &lines);
 
 // Writes sligne as the first line of the text file sfile and keeps after it the file's old lines
 // that differ from it, at most maxl of them (every one when maxl is 0 or less). A missing file is
 // created with the single line. The rewrite is atomic; when the old file cannot be read (or is not
 // a regular file) or the new one cannot be written whole, the file is left as it was and false is
-// returned.
+// returned; so it is for a line holding a line break.
 bool AppendToFile(const QString &sfile, const QString &sligne, int maxl);

@@ -1,8 +1,59 @@
 #include "widgets.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOptionButton>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+class RoomyButtonStyle : public QProxyStyle
+{
+public:
+    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
+                           const QWidget *widget) const override
+    {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        const auto *button = qstyleoption_cast<const QStyleOptionButton *>(option);
+        if (type == CT_PushButton && button && !button->text.isEmpty()) {
+            const int room = option->fontMetrics.averageCharWidth();
+            result.setWidth(std::max(result.width() + 2 * room, 8 * room));
+        }
+        return result;
+    }
+};
+
+class FullHeightRows : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        // The line's height counts every font the text is drawn with, the fallback ones for
+        // Arabic letters and marks included.
+        QTextLayout layout(index.data(Qt::DisplayRole).toString(), option.font);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        if (line.isValid()) {
+            const int margin = option.fontMetrics.descent() / 2 + 2;
+            size.setHeight(
+                std::max(size.height(), int(std::ceil(line.ascent() + line.descent())) + margin));
+        }
+        return size;
+    }
+};
+
+} // namespace
 
 bool UnloadAllWindows(bool force, QWidget *closing)
 {
@@ -28,4 +79,14 @@ void SetRightToLeftLayout(QWidget *control)
         return;
     control->setLayoutDirection(Qt::RightToLeft);
     control->update();
+}
+
+void UseRoomyButtons()
+{
+    QApplication::setStyle(new RoomyButtonStyle);
+}
+
+void GiveListRowsFullHeight(QComboBox *list)
+{
+    list->setItemDelegate(new FullHeightRows(list));
 }

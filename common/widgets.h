@@ -1,5 +1,6 @@
 #pragma once
 
+class QComboBox;
 class QWidget;
 
 // Closes the program's windows, the last opened first; each runs its own closing handlers.
@@ -10,3 +11,13 @@ bool UnloadAllWindows(bool force, QWidget *closing = nullptr);
 
 // Lays a control out right to left: its expanders, texts and scroll bars run from the right edge.
 void SetRightToLeftLayout(QWidget *control);
+
+// Push buttons leave room on both sides of their caption, and are never narrower than a short
+// word needs: marks over a caption's last letter ("حسنًا") stand beyond the letter's advance, and
+// the style's own margin would put them on the button's border. Called once at start, before any
+// window is made, by each program.
+void UseRoomyButtons();
+
+// The rows of a list's popup get the whole height of the text they show: a hamza over an alif
+// ("أدعية") stands higher than the font's own height, which the style sizes rows by.
+void GiveListRowsFullHeight(QComboBox *list);

@@ -2,6 +2,7 @@
 #include "appfolder.h"
 #include "updateform.h"
 #include "updateprocedure.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -21,6 +22,7 @@ int StartUpdater(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Renfold"_s);
     QApplication::setLayoutDirection(Qt::RightToLeft);
+    UseRoomyButtons();
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Arabic), u"qtbase"_s, u"_"_s,
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -298,7 +298,7 @@ EditResult CatalogueEditor::modify(QStringView tapeKey, const QString &newLine)
 {
     // A line break would split the record in its file, and a line that is no record would not be
     // read back at the next start.
-    if (newLine.contains(u'\r') || newLine.contains(u'\n') || !IsValidLine(newLine))
+    if (holdsLineBreak(newLine) || !IsValidLine(newLine))
         return {false, kMsgBadLine};
     const qsizetype entry = findRecord(tapeKey);
     if (entry < 0)

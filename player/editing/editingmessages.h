@@ -3,6 +3,8 @@
 // Messages and small text helpers shared by the add and edit checks and compositions. Internal to
 // the editing library: the windows show what the checks return and never build these texts.
 
+#include "codepage.h" // holdsLineBreak
+
 #include <QString>
 #include <QStringView>
 
@@ -44,12 +46,6 @@ inline QString reservedCategoryMessage(QStringView category)
 {
     return u"لا يمكن استخدام «"_s + category.trimmed().toString() +
            u"» اسما للتصنيف، فهو اسم محجوز لفرع من فروع البرنامج"_s;
-}
-
-// A line break would split a record (or any line of a line-based file) in two.
-inline bool holdsLineBreak(QStringView text)
-{
-    return text.contains(u'\r') || text.contains(u'\n');
 }
 
 // A "cannot use these symbols" message with the symbols listed.

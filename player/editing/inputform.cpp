@@ -4,6 +4,7 @@
 #include "arabickeyboard.h"
 #include "catalogueeditor.h"
 #include "editingui.h"
+#include "widgets.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -28,6 +29,7 @@ QComboBox *editableList(QWidget *parent, const QString &name)
     box->setMaxVisibleItems(20);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMinimumContentsLength(24);
+    GiveListRowsFullHeight(box);
     return box;
 }
 
@@ -178,6 +180,11 @@ void InputForm::ShowKindFrame()
     const int shown = int(kindOfCategory(Combo1->currentText()));
     for (int i = 0; i < Frame.size(); ++i)
         Frame[i]->setVisible(i == shown);
+    // The window fits the panel shown: a taller one shown before leaves no gap.
+    if (QLayout *rows = layout()) {
+        rows->activate();
+        resize(width(), sizeHint().height());
+    }
 }
 
 bool InputForm::eventFilter(QObject *watched, QEvent *event)

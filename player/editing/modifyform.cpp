@@ -7,6 +7,7 @@
 #include "editingui.h"
 #include "editrows.h"
 #include "tapekeys.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -106,6 +107,8 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     Combo2->setEditText(RiwayaNames().constFirst());
     Combo2->hide();
     Combo3->hide();
+    GiveListRowsFullHeight(Combo3);
+    GiveListRowsFullHeight(Combo2);
     SetAccessibleName(Combo3, u"السورة"_s);
     SetAccessibleName(Combo2, u"الرواية"_s);
     // For Quran tapes the lists stand in the places of rows 1 and 3.
@@ -126,17 +129,16 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     connect(cmdmodify, &QPushButton::clicked, this, &Modify::cmdmodify_Click);
     connect(cmdout, &QPushButton::clicked, this, &Modify::cmdout_Click);
 
-    // Any change the user makes makes the record worth saving, in the lists too: a tape filed
-    // under the wrong riwaya or surah is corrected there alone.
+    // "تعديل" is for a change the user made, in the lists too (a tape filed under the wrong riwaya
+    // or surah is corrected there alone). Only a difference from what was opened counts: a list
+    // left by Tab takes the item its text names, which changes nothing.
     const auto changed = [this] {
-        cmdmodify->setEnabled(true);
+        cmdmodify->setEnabled(shownRows().text != m_openedRows);
     };
     for (QLineEdit *box : Text1)
-        connect(box, &QLineEdit::textEdited, this, changed);
-    connect(Combo3, &QComboBox::activated, this, changed);
-    connect(Combo2, &QComboBox::activated, this, changed);
-    connect(Combo3->lineEdit(), &QLineEdit::textEdited, this, changed);
-    connect(Combo2->lineEdit(), &QLineEdit::textEdited, this, changed);
+        connect(box, &QLineEdit::textChanged, this, changed);
+    connect(Combo3, &QComboBox::editTextChanged, this, changed);
+    connect(Combo2, &QComboBox::editTextChanged, this, changed);
 
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(cmdmodify);
@@ -157,6 +159,28 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     rows->addLayout(buttons);
     rows->addLayout(file);
     setMinimumWidth(520);
+
+    // Tab follows the rows as they are shown (a list stands where its hidden box would be), then
+    // the buttons and the file's name.
+    const QList<QWidget *> order{Text1[0], Combo3,   Text1[1], Text1[2],  Combo2, Text1[3],
+                                 Text1[4], Text1[5], Text1[6], cmdmodify, cmdout, label[9]};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+EditRows Modify::shownRows() const
+{
+    // What the user sees is what is saved: for the Quran the lists stand for rows 1 and 3.
+    EditRows rows;
+    rows.layout = m_layout;
+    rows.opened = m_editedLine;
+    for (int row = 0; row < kRows; ++row)
+        rows.text[row] = Text1[row]->text();
+    if (m_layout == RecordKind::Quran) {
+        rows.text[1] = Combo3->currentText();
+        rows.text[3] = Combo2->currentText();
+    }
+    return rows;
 }
 
 bool Modify::load(const QString &tapeKey)
@@ -174,10 +198,17 @@ bool Modify::load(const QString &tapeKey)
     const EditRows rows = EditRows::fromRecord(m_editedLine);
     for (int row = 0; row < kRows; ++row)
         Text1[row]->setText(rows.text[row]);
+    // The list's current item is the one its text names, if any, so that leaving it by Tab
+    // does not pick it anew.
+    Combo3->setCurrentIndex(Combo3->findText(rows.text[1]));
     Combo3->setEditText(rows.text[1]);
+    Combo2->setCurrentIndex(Combo2->findText(rows.text[3]));
     Combo2->setEditText(rows.text[3]);
     showLayout(rows.layout);
+    m_openedRows = shownRows().text;
     cmdmodify->setEnabled(false);
+    // The window opens on its first row, not on the file's name.
+    Text1[0]->setFocus();
     return true;
 }
 
@@ -193,7 +224,9 @@ void Modify::showLayout(RecordKind layout)
         Text1[row]->setVisible(shown && !(quran && (row == 1 || row == 3)));
         const bool link = isLinkRow(layout, row);
         Text1[row]->setLayoutDirection(link ? Qt::LeftToRight : Qt::RightToLeft);
-        Text1[row]->setAlignment(link ? Qt::AlignLeft : Qt::AlignRight);
+        // Absolute: a plain AlignRight is mirrored in a right-to-left box and would put Arabic
+        // text on the left.
+        Text1[row]->setAlignment(Qt::AlignAbsolute | (link ? Qt::AlignLeft : Qt::AlignRight));
     }
     Combo3->setVisible(quran);
     Combo2->setVisible(quran);
@@ -204,16 +237,7 @@ void Modify::showLayout(RecordKind layout)
 
 void Modify::cmdmodify_Click()
 {
-    // What the user sees is what is saved: for the Quran the lists stand for rows 1 and 3.
-    EditRows rows;
-    rows.layout = m_layout;
-    rows.opened = m_editedLine;
-    for (int row = 0; row < kRows; ++row)
-        rows.text[row] = Text1[row]->text();
-    if (m_layout == RecordKind::Quran) {
-        rows.text[1] = Combo3->currentText();
-        rows.text[3] = Combo2->currentText();
-    }
+    const EditRows rows = shownRows();
     if (const QString problem = checkEditRows(rows); !problem.isEmpty()) {
         showEditMessage(this, problem, QMessageBox::Warning);
         if (rows.text[0].trimmed().isEmpty())
@@ -238,6 +262,7 @@ void Modify::cmdmodify_Click()
     m_editedLine = newLine;
     m_tapeKey = TapeKeys::tapeKey(newLine);
     m_editedIndex = m_editor.findRecord(m_tapeKey);
+    m_openedRows = rows.text;
     cmdmodify->setEnabled(false);
     Q_EMIT recordModified(newLine);
     showEditMessage(this, result.message);

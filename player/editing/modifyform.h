@@ -1,15 +1,18 @@
 #pragma once
 
+#include "editrows.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
+
+#include <array>
 
 class CatalogueEditor;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-enum class RecordKind;
 
 // The window that corrects one tape's data: the record split into rows by its kind, checked and
 // composed again on "تعديل", and written over the old line in the catalogue file that holds it.
@@ -44,7 +47,8 @@ protected:
 
 private:
     void showLayout(RecordKind layout);
-    void addRow(int row);
+    // The rows as the window shows them now.
+    EditRows shownRows() const;
 
     CatalogueEditor &m_editor;
     QList<QLineEdit *> Text1;
@@ -59,4 +63,6 @@ private:
     int m_editedFile = -1;
     qsizetype m_editedIndex = -1;
     RecordKind m_layout;
+    // The rows as they were opened (or last saved): "تعديل" is enabled while they differ.
+    std::array<QString, 7> m_openedRows;
 };

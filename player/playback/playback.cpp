@@ -21,6 +21,11 @@ Playback::Playback(AudioPlayer &player, RecentList &recent, QObject *parent)
 {
     connect(&m_player, &AudioPlayer::StateChanged, this, &Playback::StateChanged);
     connect(&m_player, &AudioPlayer::PositionChanged, this, &Playback::PositionChanged);
+    // The failure is shown by the player control; the tape stops waiting for a sound.
+    connect(&m_player, &AudioPlayer::failed, this, [this] {
+        m_clipFailed = true;
+        setPlayedMark(Mark::Failed);
+    });
 }
 
 void Playback::setSaveItems(bool mp3, bool rm)
@@ -34,6 +39,7 @@ void Playback::PlayTape(const QString &key, PlayMode mode)
     const LinkPair links = ExtractLinks(key);
     m_player.setClipSource(QString());
     m_player.StopPlay();
+    m_clipFailed = false;
 
     QString link;
     const bool hasMp3 = !links.mp3.isEmpty();
@@ -77,7 +83,8 @@ void Playback::PlayTape(const QString &key, PlayMode mode)
 void Playback::setPlayedNode(const QString &key, Mark mark)
 {
     const QString previous = std::exchange(m_playedNode, key);
-    m_mark = mark;
+    // A link that failed while being started leaves its tape without the hourglass.
+    m_mark = m_clipFailed ? Mark::Failed : mark;
     Q_EMIT playedNodeChanged(previous, key);
 }
 
@@ -158,7 +165,12 @@ void Playback::StateChanged(int state)
     } else if (state == AudioPlayer::Stopped) {
         m_resumeAt = 0;
     }
-    setPlayedMark(state != AudioPlayer::Stopped ? Mark::Sound : Mark::Wait);
+    if (state != AudioPlayer::Stopped) {
+        m_clipFailed = false;
+        setPlayedMark(Mark::Sound);
+    } else if (!m_clipFailed) { // a stop after a failure does not make the tape wait again
+        setPlayedMark(Mark::Wait);
+    }
     const bool starting = state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
                           state == AudioPlayer::Playing;
     setPauseCaption(starting ? kPause : kListen);

@@ -28,8 +28,9 @@ public:
     // The picture of the tape being played.
     enum class Mark
     {
-        Wait,
-        Sound,
+        Wait,   // chosen, not (or no longer) playing
+        Sound,  // the player runs
+        Failed, // its link could not be played: the tape shows as any other
     };
     // The preferred format.
     enum Format
@@ -106,6 +107,7 @@ private:
     RecentList &m_recent;
     QString m_playedNode;
     Mark m_mark = Mark::Wait;
+    bool m_clipFailed = false; // the clip last started failed and nothing played since
     QString m_title;
     QString m_mp3Link;
     QString m_rmLink;

@@ -3,6 +3,7 @@
 #include "treeicons.h"
 
 #include <QCoreApplication>
+#include <QItemSelectionModel>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -51,6 +52,26 @@ KeyedTree::KeyedTree(QTreeWidget *widget, QObject *parent)
     });
     connect(m_widget, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem *node) { refreshIcon(node); });
+    // The view repaints only the text part of a row whose selection changed; laid out right to
+    // left, the row left behind kept its band over its arrow and indentation. Whole rows then.
+    connect(m_widget->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection &selected, const QItemSelection &deselected) {
+                for (const QItemSelection *ranges : {&selected, &deselected})
+                    for (const QModelIndex &index : ranges->indexes())
+                        repaintRow(index);
+            });
+    connect(m_widget->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current, const QModelIndex &previous) {
+                repaintRow(current);
+                repaintRow(previous);
+            });
+}
+
+void KeyedTree::repaintRow(const QModelIndex &index)
+{
+    const QRect row = m_widget->visualRect(index);
+    if (row.isValid())
+        m_widget->viewport()->update(0, row.y(), m_widget->viewport()->width(), row.height());
 }
 
 KeyedTree::Node KeyedTree::add(Node parent, const QString &key, const QString &text,

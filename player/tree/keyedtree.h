@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QModelIndex;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -95,6 +96,8 @@ private:
     void forget(Node node);
     void refreshIcon(Node node);
     void insertSorted(Node parent, Node child);
+    // Repaints the whole width of the row showing index, its branch area included.
+    void repaintRow(const QModelIndex &index);
 
     QTreeWidget *m_widget;
     QHash<QString, Node> m_nodes;

@@ -25,6 +25,17 @@ void PlayedMarker::refresh()
     const QString &played = m_playback.PlayedNode();
     if (played.isEmpty())
         return;
-    m_tree.setImage(m_tree.item(played),
-                    m_playback.playedMark() == Playback::Mark::Sound ? u"sound"_s : u"wait"_s);
+    QString image;
+    switch (m_playback.playedMark()) {
+    case Playback::Mark::Wait:
+        image = u"wait"_s;
+        break;
+    case Playback::Mark::Sound:
+        image = u"sound"_s;
+        break;
+    case Playback::Mark::Failed:
+        image = u"Leaf"_s;
+        break;
+    }
+    m_tree.setImage(m_tree.item(played), image);
 }

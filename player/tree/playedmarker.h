@@ -7,8 +7,8 @@
 class Playback;
 
 // Shows the tape being played in the tree: its node gets "wait" once chosen and "sound" while the
-// player runs; the tape played before goes back to "Leaf". Nodes come and go (expansion, rebuilds,
-// the queue branch), so the mark is put back whenever asked.
+// player runs; the tape played before, and one whose link failed, go back to "Leaf". Nodes come and
+// go (expansion, rebuilds, the queue branch), so the mark is put back whenever asked.
 class PlayedMarker : public QObject
 {
     Q_OBJECT

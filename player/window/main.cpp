@@ -3,6 +3,7 @@
 #include "mainframe.h"
 #include "startupreport.h"
 #include "toolcommands.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -25,6 +26,7 @@ int StartUp(int argc, char **argv)
     QApplication::setApplicationName(u"Marvoli"_s);
     QApplication::setDesktopFileName(u"marvoli"_s);
     QApplication::setLayoutDirection(Qt::RightToLeft);
+    UseRoomyButtons();
     // Qt's own texts (the buttons of message boxes, the boxes' context menus) in Arabic too.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Arabic), u"qtbase"_s, u"_"_s,

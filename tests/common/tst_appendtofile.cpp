@@ -76,6 +76,18 @@ private Q_SLOTS:
         QVERIFY(!AppendToFile(dir.filePath(u"none/last.txt"_s), u"a"_s, 25));
     }
 
+    void lineBreaksNeverReachTheFile()
+    {
+        // A pasted text that kept its line break would come back as two dead lines.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"last.txt"_s);
+        QVERIFY(AppendToFile(path, u"a"_s, 25));
+        for (const QString &broken : {u"b\nc"_s, u"b\r\nc"_s, u"b\r"_s})
+            QVERIFY(!AppendToFile(path, broken, 25));
+        QVERIFY(!writeCodePageLines(path, {u"x"_s, u"y\nz"_s}));
+        QCOMPARE(bytes(path), QByteArray("a\r\n"));
+    }
+
     void fullDiskKeepsTheOldLines()
     {
         QTemporaryDir dir;

@@ -34,6 +34,10 @@ public:
         calls.append(QStringLiteral("StartPlay"));
         if (m_link.isEmpty())
             return;
+        if (m_refused.contains(m_link)) { // as a player that cannot even open the link
+            fail();
+            return;
+        }
         if (m_state == Paused) {
             setState(Playing);
             return;
@@ -76,6 +80,14 @@ public:
         m_position = position;
         Q_EMIT PositionChanged(position, m_length);
     }
+    // Links whose StartPlay fails at once.
+    void refuse(const QString &link) { m_refused.append(link); }
+    // The clip cannot be played (not found, no network): stopped, then the failure.
+    void fail()
+    {
+        setState(Stopped);
+        Q_EMIT failed(QStringLiteral("failed"));
+    }
     // The end of the clip: the last position while still playing, then stopped.
     void finish()
     {
@@ -95,6 +107,7 @@ private:
     }
 
     QString m_link;
+    QStringList m_refused;
     int m_state = Stopped;
     qint64 m_position = 0;
     qint64 m_length = 0;

@@ -1,6 +1,8 @@
 #include "keyedtree.h"
 
+#include <QPaintEvent>
 #include <QRandomGenerator>
+#include <QRegion>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -83,6 +85,7 @@ private Q_SLOTS:
     void rootsKeepOrder();
     void sortKeepsViewState();
     void sortThousands();
+    void selectionRepaintsWholeRows();
 };
 
 void TestKeyedTree::addAndFind()
@@ -460,3 +463,47 @@ void TestKeyedTree::sortThousands()
 
 QTEST_MAIN(TestKeyedTree)
 #include "tst_keyedtree.moc"
+
+// Keys move the selection in a right-to-left tree: the rows whose selection changed are
+// repainted across the whole width, arrow and indentation included, or the row left behind
+// keeps a stale band.
+void TestKeyedTree::selectionRepaintsWholeRows()
+{
+    struct PaintRecorder : QObject
+    {
+        QRegion painted;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted += static_cast<QPaintEvent *>(event)->region();
+            return false;
+        }
+    } recorder;
+    m_widget->setLayoutDirection(Qt::RightToLeft);
+    m_widget->setHeaderHidden(true);
+    m_widget->resize(300, 200);
+    const Node folder = add(nullptr, u"f/"_s, u"Closed"_s);
+    add(folder, u"f/a"_s);
+    add(folder, u"f/b"_s);
+    add(nullptr, u"g/"_s, u"Closed"_s);
+    m_widget->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_widget.get()));
+    m_widget->setFocus();
+    m_widget->setCurrentItem(folder);
+    QTest::keyClick(m_widget.get(), Qt::Key_Left); // opens the folder, right to left
+    QVERIFY(KeyedTree::isExpanded(folder));
+    QTest::qWait(50);
+
+    m_widget->viewport()->installEventFilter(&recorder);
+    const QRect row = m_widget->visualRect(m_widget->indexFromItem(folder));
+    const QRect wholeRow(0, row.y(), m_widget->viewport()->width(), row.height());
+    QTest::keyClick(m_widget.get(), Qt::Key_Down);
+    QCOMPARE(KeyedTree::key(m_widget->currentItem()), u"f/a"_s);
+    QTRY_VERIFY(!recorder.painted.isEmpty());
+    QTest::qWait(50);
+    QVERIFY2((QRegion(wholeRow) - recorder.painted).isEmpty(),
+             qPrintable(u"row %1,%2 %3x%4 not painted whole"_s.arg(wholeRow.x())
+                            .arg(wholeRow.y())
+                            .arg(wholeRow.width())
+                            .arg(wholeRow.height())));
+}

@@ -156,6 +156,36 @@ private Q_SLOTS:
         QCOMPARE(image(before.first()), u"sound"_s);
     }
 
+    void aFailedLinkLeavesNoHourglass()
+    {
+        // A link that fails while opening, or refuses at once: the tape is shown as any other
+        // once the failure is out, also when the user stops afterwards; a replay that plays
+        // marks it again.
+        const QString tape1 = TapeKeys::tapeKey(surah(1));
+        const QString tape2 = TapeKeys::tapeKey(surah(2));
+        open(kQuran + u'/');
+        open(kQuran + u"/حفص/"_s);
+        open(kQuran + u"/حفص/R/"_s);
+        m_playback->playTapeKey(tape1);
+        QCOMPARE(image(tape1), u"wait"_s);
+        m_player->fail();
+        QCOMPARE(image(tape1), u"Leaf"_s);
+        m_playback->stop();
+        QCOMPARE(image(tape1), u"Leaf"_s);
+
+        m_player->refuse(u"002.mp3"_s);
+        m_playback->playTapeKey(tape2);
+        QCOMPARE(m_playback->PlayedNode(), tape2);
+        QCOMPARE(image(tape2), u"Leaf"_s);
+
+        m_playback->playTapeKey(tape1);
+        QCOMPARE(image(tape1), u"wait"_s);
+        m_player->play(1000);
+        QCOMPARE(image(tape1), u"sound"_s);
+        m_player->StopPlay();
+        QCOMPARE(image(tape1), u"wait"_s);
+    }
+
     void nodeKindsComeFromWhatMadeThem()
     {
         // A category whose name holds "leaf" is still a folder, and its records tapes.

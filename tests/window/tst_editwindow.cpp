@@ -14,6 +14,7 @@
 #include "tapekeys.h"
 #include "windowdriver.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -24,7 +25,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyle>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -193,6 +196,50 @@ private Q_SLOTS:
                     ->findText(u"محاضرات"_s) >= 0);
     }
 
+    // What a person sees: the window fits the panel shown, the category list's rows hold their
+    // hamzas, and a message's caption keeps clear of its button's border.
+    void addWindowAsShown()
+    {
+        m_driver.open({quran(1, u"الفاتحة"_s), kLesson, u"أدعية!دعاء!NONE!http://h/d.mp3"_s});
+        m_driver.action(u"AddNewFile"_s)->trigger();
+        InputForm *form = m_driver.window().editing().inputForm();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        auto *category = in<QComboBox>(form, u"Combo1"_s);
+        auto *add = in<QPushButton>(form, u"cmdbutton_0"_s);
+        const auto gapAboveButtons = [&](const QString &frame) {
+            QCoreApplication::processEvents();
+            return add->y() - in<QWidget>(form, frame)->geometry().bottom();
+        };
+        category->setEditText(kQuran);
+        const int quranGap = gapAboveButtons(u"Frame_0"_s);
+        category->setEditText(kLessons);
+        QVERIFY(in<QWidget>(form, u"Frame_1"_s)->isVisible());
+        category->setEditText(kQuran);
+        QCOMPARE(gapAboveButtons(u"Frame_0"_s), quranGap);
+        category->setEditText(u"أدعية"_s);
+        QVERIFY(gapAboveButtons(u"Frame_2"_s) <= quranGap);
+
+        // Each row of the list is as tall as its text drawn, fallback fonts included.
+        const int row = category->findText(u"أدعية"_s);
+        QVERIFY(row >= 0);
+        QTextLayout text(u"أدعية"_s, category->view()->font());
+        text.beginLayout();
+        const QTextLine line = text.createLine();
+        text.endLayout();
+        QVERIFY(category->view()->sizeHintForRow(row) >= line.ascent() + line.descent());
+
+        add->click(); // no link: a message
+        QMessageBox *box = nullptr;
+        for (auto *b : form->findChildren<QMessageBox *>(u"editMessage"_s))
+            box = b->isVisible() ? b : box;
+        QVERIFY(box);
+        QAbstractButton *ok = box->buttons().constFirst();
+        const int caption = ok->fontMetrics().horizontalAdvance(ok->text());
+        QVERIFY2(ok->width() - caption >= 2 * ok->fontMetrics().averageCharWidth(),
+                 qPrintable(u"%1 px for a caption of %2"_s.arg(ok->width()).arg(caption)));
+        takeMessage();
+    }
+
     // Every box and list that takes Arabic text switches the keyboard while it has the focus,
     // through focus changes of the widget a person clicks (the list, not its inner line edit);
     // link boxes keep the user's layout.
@@ -349,17 +396,73 @@ private Q_SLOTS:
         auto *form = qobject_cast<Modify *>(QApplication::activeModalWidget());
         QVERIFY(form);
         QVERIFY(QTest::qWaitForWindowActive(form));
-        // A letter typed and taken back: "تعديل" is enabled, the rows are as they were.
+        // Tab through every row: nothing changed, so nothing to save. A letter typed and taken
+        // back changes nothing either.
+        QPushButton *save = in<QPushButton>(form, u"cmdmodify"_s);
         QLineEdit *category = in<QLineEdit>(form, u"Text1_0"_s);
+        QCOMPARE(QApplication::focusWidget(), category);
+        for (int i = 0; i < 7; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(!save->isEnabled());
         category->setFocus();
         QTest::keyClick(category, Qt::Key_End);
         typeText(category, u"x"_s);
+        QVERIFY(save->isEnabled());
         QTest::keyClick(category, Qt::Key_Backspace);
-        QPushButton *save = in<QPushButton>(form, u"cmdmodify"_s);
+        QVERIFY(!save->isEnabled());
+        // A space after the category is a change of the box, not of the record: the line
+        // goes back as it was.
+        typeText(category, u" "_s);
         QVERIFY(save->isEnabled());
         save->click();
         QCOMPARE(takeMessage(), u"تم تعديل بيانات الشريط"_s);
         QCOMPARE(catalogueFile(), before);
+    }
+
+    // The window as a person meets it: the focus on the first row, Tab down the rows as shown,
+    // Arabic on the right of its boxes and links on the left.
+    void editWindowFocusOrderAndAlignment_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QStringList>("tabOrder"); // "تعديل" waits for a change: no Tab stop
+        QTest::addRow("Quran") << quran(2, u"البقرة"_s)
+                               << QStringList{u"Text1_0"_s, u"Combo3"_s,  u"Text1_2"_s,
+                                              u"Combo2"_s,  u"Text1_4"_s, u"Text1_5"_s,
+                                              u"cmdout"_s,  u"label_9"_s};
+        QTest::addRow("lessons") << kLesson << QStringList{u"Text1_0"_s, u"Text1_1"_s, u"Text1_2"_s,
+                                                           u"Text1_3"_s, u"Text1_4"_s, u"Text1_5"_s,
+                                                           u"Text1_6"_s, u"cmdout"_s};
+    }
+    void editWindowFocusOrderAndAlignment()
+    {
+        QFETCH(QString, record);
+        QFETCH(QStringList, tabOrder);
+        m_driver.open({kOnly, record});
+        m_driver.choose(m_driver.showTape(record), u"mnumodify"_s);
+        auto *form = qobject_cast<Modify *>(QApplication::activeModalWidget());
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QStringList reached;
+        for (qsizetype i = 0; i < tabOrder.size(); ++i) {
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            // An editable list's focus may sit in its line edit.
+            if (auto *list = qobject_cast<QComboBox *>(focus->parentWidget()))
+                focus = list;
+            reached.append(focus->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(reached, tabOrder);
+        QVERIFY(!in<QPushButton>(form, u"cmdmodify"_s)->isEnabled());
+
+        // Where the text is drawn, as the box's style sees it.
+        const auto drawnOnTheRight = [](QLineEdit *box) {
+            return bool(QStyle::visualAlignment(box->layoutDirection(), box->alignment()) &
+                        Qt::AlignRight);
+        };
+        QVERIFY(drawnOnTheRight(in<QLineEdit>(form, u"Text1_0"_s)));
+        QVERIFY(drawnOnTheRight(in<QLineEdit>(form, u"Text1_2"_s)));
+        QVERIFY(!drawnOnTheRight(in<QLineEdit>(form, u"Text1_5"_s)));
     }
 
     void modifyRefusesARecordGoneMeanwhile()

@@ -4,6 +4,7 @@
 #include "codepage.h"
 #include "menuform.h"
 #include "mpvplayer.h"
+#include "widgets.h"
 
 #include <QAction>
 #include <QDir>
@@ -32,6 +33,9 @@ MainFrame &WindowDriver::open(const QStringList &records, const QByteArray &conf
 MainFrame &WindowDriver::openIn(const QString &appFolder, AudioPlayer *player)
 {
     close();
+    // As the program does at its start.
+    static const bool styled = (UseRoomyButtons(), true);
+    Q_UNUSED(styled);
     m_folder = appFolder;
     m_window = std::make_unique<MainFrame>(appFolder, player);
     m_window->show();
