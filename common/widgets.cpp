@@ -17,6 +17,17 @@ namespace {
 class RoomyButtonStyle : public QProxyStyle
 {
 public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *data) const override
+    {
+        // Beside an icon, a right-to-left caption is pushed against the button's far border (the
+        // style aligns it right, then mirrors that to the left): message boxes' buttons go
+        // without their icons.
+        if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+
     QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
                            const QWidget *widget) const override
     {
@@ -45,7 +56,7 @@ public:
         const QTextLine line = layout.createLine();
         layout.endLayout();
         if (line.isValid()) {
-            const int margin = option.fontMetrics.descent() / 2 + 2;
+            const int margin = option.fontMetrics.height() / 4 + 2;
             size.setHeight(
                 std::max(size.height(), int(std::ceil(line.ascent() + line.descent())) + margin));
         }

@@ -14,8 +14,9 @@ void SetRightToLeftLayout(QWidget *control);
 
 // Push buttons leave room on both sides of their caption, and are never narrower than a short
 // word needs: marks over a caption's last letter ("حسنًا") stand beyond the letter's advance, and
-// the style's own margin would put them on the button's border. Called once at start, before any
-// window is made, by each program.
+// the style's own margin would put them on the button's border. Message boxes' buttons show no
+// icon, beside which the style lays a right-to-left caption against the far border. Called once
+// at start, before any window is made, by each program.
 void UseRoomyButtons();
 
 // The rows of a list's popup get the whole height of the text they show: a hamza over an alif
