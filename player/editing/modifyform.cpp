@@ -250,7 +250,7 @@ void Modify::cmdout_Click()
 
 void Modify::label_Click()
 {
-    openInTextEditor(this, m_editor.catalogue().catalogueFilePath(m_editedFile));
+    Q_EMIT fileRequested(m_editor.catalogue().catalogueFilePath(m_editedFile));
 }
 
 bool Modify::eventFilter(QObject *watched, QEvent *event)
