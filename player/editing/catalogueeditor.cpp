@@ -409,3 +409,22 @@ EditResult CatalogueEditor::deleteFolder(QStringView folderKey)
         return {true, {}};
     return DeleteRecords(CollectFolderLines(folderKey));
 }
+
+int CatalogueEditor::reloadFile(const QString &path)
+{
+    int number = m_catalogue.IndexOfFile(path);
+    if (number < 0) {
+        const QString folder = m_catalogue.linkFolder + u'/';
+        const QString name = path.startsWith(folder) ? path.mid(folder.size()) : QString();
+        if (name.isEmpty() || name.contains(u'/') || !QFileInfo(path).isFile())
+            return -1;
+        number = m_catalogue.registerFile(name);
+    }
+    CatalogueIndex &index = m_catalogue.index();
+    for (qsizetype i = 1; i < index.size(); ++i)
+        if (!index.isEmptyEntry(i) && index.fileNumber(i) == number)
+            index.clearEntry(i);
+    // The loader's own reading: the same lines are records as at start-up.
+    m_catalogue.LireLinks(number, false);
+    return number;
+}

@@ -105,6 +105,12 @@ public:
     // Deletes the records of every tape under the folder key.
     EditResult deleteFolder(QStringView folderKey);
 
+    // Indexes a catalogue file of the DB folder anew after it was rewritten whole (by the file
+    // window): the entries of its records are cleared and its lines read again, under the same
+    // file number. A file not known yet (an additions file the save created) is registered first.
+    // Returns the file's number, or -1 when path is no file of the DB folder (nothing changes).
+    int reloadFile(const QString &path);
+
 private:
     Catalogue &m_catalogue;
 };

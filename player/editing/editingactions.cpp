@@ -2,6 +2,8 @@
 
 #include "catalogue.h"
 #include "catalogueeditor.h"
+#include "cataloguefiletext.h"
+#include "cataloguefilewindow.h"
 #include "cataloguetree.h"
 #include "editingmessages.h"
 #include "editingui.h"
@@ -11,6 +13,8 @@
 #include "tapekeys.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 using namespace Qt::Literals::StringLiterals;
@@ -53,7 +57,11 @@ EditingActions::EditingActions(Catalogue &catalogue, CatalogueTree &tree, PlayQu
     , m_editor(std::make_unique<CatalogueEditor>(catalogue))
 {}
 
-EditingActions::~EditingActions() = default;
+EditingActions::~EditingActions()
+{
+    for (const QPointer<CatalogueFileWindow> &window : std::as_const(m_fileWindows))
+        delete window.data();
+}
 
 InputForm *EditingActions::inputForm() const
 {
@@ -68,6 +76,8 @@ void EditingActions::ShowAddForm()
         m_inputForm = new InputForm(*m_editor, m_window);
         connect(m_inputForm, &InputForm::tapeAdded, this,
                 [this](const QString &, const QString &category) { refreshCategory(category); });
+        connect(m_inputForm, &InputForm::fileRequested, this,
+                [this](const QString &path) { openCatalogueFile(path, m_inputForm); });
     }
     const TreePaths &paths = m_catalogue.paths();
     m_inputForm->setKnownValues(offeredCategories(paths.CategoryList),
@@ -121,14 +131,72 @@ void EditingActions::ShowModifForm()
                         QMessageBox::Warning);
         return;
     }
-    connect(form, &Modify::recordModified, this, [this] {
-        // The record may now belong to another folder, or another category.
-        m_tree.rebuild();
-        for (KeyedTree::Node root : m_tree.tree().roots())
-            m_tree.tree().setSorted(root, true);
-        Q_EMIT treeRebuilt();
-    });
+    // The record may now belong to another folder, or another category.
+    connect(form, &Modify::recordModified, this, &EditingActions::rebuildTree);
+    connect(form, &Modify::fileRequested, this,
+            [this, form](const QString &path) { openCatalogueFile(path, form); });
     form->open();
+}
+
+void EditingActions::rebuildTree()
+{
+    m_tree.rebuild();
+    for (KeyedTree::Node root : m_tree.tree().roots())
+        m_tree.tree().setSorted(root, true);
+    Q_EMIT treeRebuilt();
+}
+
+// ---- the catalogue file window -------------------------------------------------------------
+
+CatalogueFileWindow *EditingActions::fileWindow(const QString &path) const
+{
+    const QString wanted = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (const QPointer<CatalogueFileWindow> &window : m_fileWindows)
+        if (window && QDir::cleanPath(QFileInfo(window->path()).absoluteFilePath()) == wanted)
+            return window;
+    return nullptr;
+}
+
+void EditingActions::openCatalogueFile(const QString &path, QWidget *asker)
+{
+    QWidget *messagesTo = asker ? asker : m_window;
+    if (path.isEmpty()) {
+        showEditMessage(messagesTo, u"لا يعرف ملف الفهرس الذي فيه هذا الشريط"_s,
+                        QMessageBox::Warning);
+        return;
+    }
+    m_fileWindows.removeAll(nullptr);
+    CatalogueFileWindow *window = fileWindow(path);
+    if (!window) {
+        CatalogueFileText::Opened opened;
+        {
+            BusyPointer busy;
+            opened = CatalogueFileText::open(path);
+        }
+        if (opened.status == CatalogueFileText::Opened::Status::Unreadable) {
+            showEditMessage(messagesTo,
+                            u"تعذر قراءة الملف %1، فلم يفتح."_s.arg(QFileInfo(path).fileName()),
+                            QMessageBox::Warning);
+            return;
+        }
+        window = new CatalogueFileWindow(path, opened);
+        connect(window, &CatalogueFileWindow::saved, this, &EditingActions::fileSaved);
+        m_fileWindows.append(window);
+    }
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void EditingActions::fileSaved(const QString &path)
+{
+    {
+        BusyPointer busy;
+        m_editor->reloadFile(path);
+    }
+    // Any of the file's records may have changed folder or category, or gone.
+    rebuildTree();
 }
 
 // ---- deleting -------------------------------------------------------------------------------

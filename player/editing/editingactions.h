@@ -2,6 +2,7 @@
 
 #include "keyedtree.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -11,6 +12,7 @@
 
 class Catalogue;
 class CatalogueEditor;
+class CatalogueFileWindow;
 class CatalogueTree;
 class InputForm;
 class Modify;
@@ -48,6 +50,13 @@ public:
     // index; a queue entry from the queue; the queue or search results from the tree only.
     void DeleteSourceNode();
 
+    // Shows the catalogue file at path in a file window of its own, or brings forward the one
+    // already showing it. A file that cannot be read is reported on asker (the window that asked)
+    // and gets no window; an absent one opens empty, to be made by its first save.
+    void openCatalogueFile(const QString &path, QWidget *asker);
+    // The file window showing path, or null.
+    CatalogueFileWindow *fileWindow(const QString &path) const;
+
 Q_SIGNALS:
     // The tree was built again from its roots (after a correction).
     void treeRebuilt();
@@ -58,6 +67,8 @@ private:
     void deleteTapeNode(KeyedTree::Node node, const QString &key);
     void deleteFolderNode(KeyedTree::Node node, const QString &key);
     void reportFailure(const QString &message, const QString &rootKey);
+    void rebuildTree();
+    void fileSaved(const QString &path);
 
     Catalogue &m_catalogue;
     CatalogueTree &m_tree;
@@ -66,4 +77,7 @@ private:
     std::function<QString()> m_sourceKey;
     std::unique_ptr<CatalogueEditor> m_editor;
     QPointer<InputForm> m_inputForm;
+    // Top-level windows without a parent (a modal editing window must not block them): deleted
+    // when they close, and here with the rest of the editing.
+    QList<QPointer<CatalogueFileWindow>> m_fileWindows;
 };

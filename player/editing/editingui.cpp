@@ -1,9 +1,5 @@
 #include "editingui.h"
 
-#include <QDesktopServices>
-#include <QFileInfo>
-#include <QUrl>
-
 using namespace Qt::Literals::StringLiterals;
 
 QMessageBox *showEditMessage(QWidget *window, const QString &text, QMessageBox::Icon icon)
@@ -16,16 +12,4 @@ QMessageBox *showEditMessage(QWidget *window, const QString &text, QMessageBox::
     box->setWindowModality(Qt::WindowModal);
     box->open();
     return box;
-}
-
-void openInTextEditor(QWidget *window, const QString &path)
-{
-    if (path.isEmpty() || !QFileInfo(path).isFile()) {
-        showEditMessage(window, u"الملف غير موجود: "_s + QFileInfo(path).fileName(),
-                        QMessageBox::Warning);
-        return;
-    }
-    // The desktop's program for plain text; it runs on its own, the player does not wait.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        showEditMessage(window, u"تعذر فتح الملف في محرر النصوص"_s, QMessageBox::Warning);
 }

@@ -252,5 +252,5 @@ void InputForm::cmdbutton_Click(int index)
 
 void InputForm::Command1_Click()
 {
-    openInTextEditor(this, m_editor.additionsFile());
+    Q_EMIT fileRequested(m_editor.additionsFile());
 }

@@ -32,7 +32,7 @@ public:
     void ShowKindFrame();
     // 0: add the tape, 1: close the window.
     void cmdbutton_Click(int index);
-    // Opens the additions file in the text editor.
+    // Asks for the additions file in the catalogue file window.
     void Command1_Click();
 
     // The tape the fields describe.
@@ -41,6 +41,8 @@ public:
 Q_SIGNALS:
     // A tape was written and indexed: its line and its category as typed.
     void tapeAdded(const QString &line, const QString &category);
+    // "ملف الإضافات": the additions file is to be shown in the catalogue file window.
+    void fileRequested(const QString &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -150,7 +150,7 @@ Modify::Modify(CatalogueEditor &editor, QWidget *parent)
     label[9]->setCursor(Qt::PointingHandCursor);
     // The keyboard opens the file too: the name is a Tab stop, and Return or Space opens it.
     label[9]->setFocusPolicy(Qt::StrongFocus);
-    label[9]->setAccessibleDescription(u"Enter لفتح الملف في محرر النصوص"_s);
+    label[9]->setAccessibleDescription(u"Enter لفتح الملف وتحريره"_s);
     file->addWidget(label[8]);
     file->addWidget(label[9], 1);
 
@@ -275,7 +275,7 @@ void Modify::cmdout_Click()
 
 void Modify::label_Click()
 {
-    openInTextEditor(this, m_editor.catalogue().catalogueFilePath(m_editedFile));
+    Q_EMIT fileRequested(m_editor.catalogue().catalogueFilePath(m_editedFile));
 }
 
 bool Modify::eventFilter(QObject *watched, QEvent *event)

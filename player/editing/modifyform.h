@@ -35,12 +35,15 @@ public:
 
     void cmdmodify_Click();
     void cmdout_Click();
-    // Opens the record's catalogue file in the text editor.
+    // Asks for the record's catalogue file in the catalogue file window.
     void label_Click();
 
 Q_SIGNALS:
     // The record was replaced in its file and in the index.
     void recordModified(const QString &newLine);
+    // The catalogue file at path (empty when the record's file is unknown) is to be shown in the
+    // catalogue file window.
+    void fileRequested(const QString &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

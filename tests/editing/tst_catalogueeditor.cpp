@@ -519,6 +519,94 @@ private Q_SLOTS:
         QCOMPARE(readBytes(f.path(u"a.txt"_s)), crlf({u""_s, x}));
         QCOMPARE(f.catalogue.index().record(1), x);
     }
+
+    // A file rewritten whole (the file window's save) is indexed anew: its old entries go, its
+    // lines come back under the same number, and the other files' entries stay as they were.
+    void reloadReplacesTheFilesEntries()
+    {
+        const QString x = u"أناشيد!فلان/أ!NONE!1.mp3"_s;
+        const QString y = u"أناشيد!فلان/ب!NONE!2.mp3"_s;
+        const QString z = kLessons + u"!الشيخ/الصبر!فقه!3.mp3"_s;
+        Fixture f;
+        // The same line in both files: only b.txt's copy is its to clear.
+        f.load({{u"a.txt"_s, {x, y}}, {u"b.txt"_s, {y, x}}});
+        const CatalogueIndex &index = f.catalogue.index();
+        QCOMPARE(index.size(), 5);
+        const int b = f.catalogue.IndexOfFile(f.path(u"b.txt"_s));
+        QCOMPARE(b, 1);
+
+        writeBytes(f.path(u"b.txt"_s), crlf({z, u"no record"_s, u""_s, x}));
+        QCOMPARE(f.editor.reloadFile(f.path(u"b.txt"_s)), b);
+
+        // a.txt's entries untouched, in place.
+        QCOMPARE(index.record(1), x);
+        QCOMPARE(index.fileNumber(1), 0);
+        QCOMPARE(index.record(2), y);
+        QCOMPARE(index.fileNumber(2), 0);
+        // b.txt's old entries cleared, its records appended with its number.
+        QVERIFY(index.isEmptyEntry(3));
+        QVERIFY(index.isEmptyEntry(4));
+        QCOMPARE(index.size(), 7);
+        QCOMPARE(index.record(5), z);
+        QCOMPARE(index.record(6), x);
+        QCOMPARE(index.fileNumber(5), b);
+        QCOMPARE(index.fileNumber(6), b);
+        QCOMPARE(index.path(5), f.catalogue.BuildPath(z));
+        // The new record's category and section are known values now, as after a load.
+        QVERIFY(f.catalogue.paths().SectionList.contains(u"فقه"_s));
+        QCOMPARE(f.catalogue.CatalogueFiles, (QStringList{u"a.txt"_s, u"b.txt"_s}));
+        // An edit after the reload finds the record in its file.
+        QVERIFY(f.editor.modify(TapeKeys::tapeKey(z), z + u"!http://h/z.rm"_s).ok);
+        QCOMPARE(readBytes(f.path(u"b.txt"_s)),
+                 crlf({z + u"!http://h/z.rm"_s, u"no record"_s, u""_s, x}));
+    }
+
+    void reloadRegistersANewAdditionsFile()
+    {
+        const QString x = u"أناشيد!فلان/أ!NONE!1.mp3"_s;
+        const QString y = u"أناشيد!فلان/ب!NONE!2.mp3"_s;
+        Fixture f;
+        f.load({{u"a.txt"_s, {x}}});
+        QVERIFY(!QFile::exists(f.editor.additionsFile()));
+        writeBytes(f.editor.additionsFile(), crlf({y}));
+
+        const int number = f.editor.reloadFile(f.editor.additionsFile());
+        QCOMPARE(number, 1);
+        QCOMPARE(f.catalogue.IndexOfFile(f.editor.additionsFile()), number);
+        const qsizetype entry = f.entryOf(y);
+        QVERIFY(entry > 0);
+        QCOMPARE(f.catalogue.index().fileNumber(entry), number);
+        // Deleting it now reaches the file, which it would not under file number -1.
+        QVERIFY(f.editor.deleteTape(TapeKeys::tapeKey(y)).ok);
+        QCOMPARE(readBytes(f.editor.additionsFile()), crlf({}));
+        QVERIFY(f.catalogue.index().isEmptyEntry(entry));
+    }
+
+    void reloadLeavesOtherPathsAlone_data()
+    {
+        QTest::addColumn<QString>("where");
+        QTest::addRow("outside the DB folder") << u"elsewhere"_s;
+        QTest::addRow("in a subfolder") << u"sub"_s;
+        QTest::addRow("absent") << u"absent"_s;
+    }
+    void reloadLeavesOtherPathsAlone()
+    {
+        QFETCH(QString, where);
+        const QString x = u"أناشيد!فلان/أ!NONE!1.mp3"_s;
+        Fixture f;
+        f.load({{u"a.txt"_s, {x}}});
+        QTemporaryDir elsewhere;
+        QVERIFY(QDir(f.dir.path()).mkdir(u"sub"_s));
+        const QString path = where == u"elsewhere"_s ? elsewhere.filePath(u"c.txt"_s)
+                             : where == u"sub"_s     ? f.path(u"sub/c.txt"_s)
+                                                     : f.path(u"c.txt"_s);
+        if (where != u"absent"_s)
+            writeBytes(path, crlf({x}));
+        QCOMPARE(f.editor.reloadFile(path), -1);
+        QCOMPARE(f.catalogue.CatalogueFiles, QStringList{u"a.txt"_s});
+        QCOMPARE(f.catalogue.index().size(), 2);
+        QCOMPARE(f.catalogue.index().record(1), x);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCatalogueEditor)

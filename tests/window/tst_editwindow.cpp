@@ -1,6 +1,7 @@
 #include "arabickeyboard.h"
 #include "catalogue.h"
 #include "catalogueeditor.h"
+#include "cataloguefilewindow.h"
 #include "codepage.h"
 #include "editingactions.h"
 #include "fakelayouts.h"
@@ -18,12 +19,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
@@ -31,7 +32,6 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QUrl>
 
 #include <sys/stat.h>
 
@@ -58,16 +58,6 @@ QByteArray fileOf(const QStringList &lines)
     return bytes;
 }
 } // namespace
-
-// Stands in for the desktop's text editor: remembers what it was asked to open.
-class EditorStandIn : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public Q_SLOTS:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 // The editing windows and the popup's delete items, driven through the main window.
 class TestEditWindow : public QObject
@@ -181,13 +171,13 @@ private Q_SLOTS:
         QVERIFY(m_driver.showTape(u"محاضرات!محاضرة!NONE!http://h/6.mp3"_s));
         QVERIFY(form->isVisible());
 
-        // "ملف الإضافات" hands the file to the desktop's editor.
-        EditorStandIn editor;
-        QDesktopServices::setUrlHandler(u"file"_s, &editor, "open");
+        // "ملف الإضافات" shows the file, newest tape first, in the player's own window.
         in<QPushButton>(form, u"Command1"_s)->click();
-        QDesktopServices::unsetUrlHandler(u"file"_s);
-        QCOMPARE(editor.opened,
-                 QList<QUrl>{QUrl::fromLocalFile(m_driver.appPath(u"DB/additions.txt"_s))});
+        CatalogueFileWindow *file =
+            m_driver.window().editing().fileWindow(m_driver.appPath(u"DB/additions.txt"_s));
+        QVERIFY(file && file->isVisible());
+        QCOMPARE(file->lines(), (QStringList{u"محاضرات!محاضرة!NONE!http://h/6.mp3"_s, line}));
+        file->close();
 
         // Offered the next time: the new category among the known ones.
         in<QPushButton>(form, u"cmdbutton_1"_s)->click();
@@ -346,14 +336,19 @@ private Q_SLOTS:
         QCOMPARE(in<QComboBox>(form, u"Combo3"_s)->currentText(), u"002 سورة البقرة"_s);
         QCOMPARE(in<QLineEdit>(form, u"Text1_2"_s)->text(), u"R"_s);
         QCOMPARE(in<QLabel>(form, u"label_9"_s)->text(), u"a.txt"_s);
-        EditorStandIn editor;
-        QDesktopServices::setUrlHandler(u"file"_s, &editor, "open");
+        // The label shows the record's file in the file window; from the keyboard too, for
+        // whoever cannot click (the same window, brought forward).
+        const QString path = m_driver.appPath(u"DB/a.txt"_s);
         QTest::mouseClick(in<QLabel>(form, u"label_9"_s), Qt::LeftButton);
-        // And from the keyboard, for whoever cannot click.
+        QPointer<CatalogueFileWindow> file = m_driver.window().editing().fileWindow(path);
+        QVERIFY(file && file->isVisible());
+        file->hide();
         QTest::keyClick(in<QLabel>(form, u"label_9"_s), Qt::Key_Return);
-        QDesktopServices::unsetUrlHandler(u"file"_s);
-        const QUrl file = QUrl::fromLocalFile(m_driver.appPath(u"DB/a.txt"_s));
-        QCOMPARE(editor.opened, (QList<QUrl>{file, file}));
+        QCOMPARE(m_driver.window().editing().fileWindow(path), file.data());
+        QVERIFY(file->isVisible());
+        QCOMPARE(file->lines(), CodePage::decodeLines(catalogueFile()));
+        file->close();
+        QTRY_VERIFY(!file);
         QPushButton *save = in<QPushButton>(form, u"cmdmodify"_s);
         QVERIFY(!save->isEnabled());
 
