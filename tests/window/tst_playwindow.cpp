@@ -249,7 +249,8 @@ private Q_SLOTS:
         click(tape);
         QTRY_COMPARE(failed.count(), 1);
         QCOMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
-        QCOMPARE(KeyedTree::image(tape), u"wait"_s);
+        // The failure is shown: the tape no longer waits with an hourglass.
+        QCOMPARE(KeyedTree::image(tape), u"Leaf"_s);
         // The tape is still recorded: the title and the line are written whatever happens.
         QVERIFY(readBytes(appPath(u"last.txt"_s)).contains("missing.mp3"));
     }
