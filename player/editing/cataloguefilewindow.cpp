@@ -157,10 +157,14 @@ CatalogueFileWindow::CatalogueFileWindow(const QString &path,
 
     m_text = new NumberedTextView(this);
     m_text->setObjectName(u"fileText"_s);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long records wrap (a line's number stands at its first row): only lines of a bounded
+    // width can be laid against the right edge, as right-to-left text is read.
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QTextDocument *doc = m_text->document();
     QTextOption option = doc->defaultTextOption();
     option.setTextDirection(Qt::RightToLeft);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setAlignment(Qt::AlignRight | Qt::AlignAbsolute);
     doc->setDefaultTextOption(option);
     m_text->setPlainText(CatalogueFileText::textOfLines(opened.lines));
     doc->setModified(false);

@@ -1,11 +1,15 @@
+#include "captionink.h"
 #include "updatefixture.h"
 #include "updateform.h"
 #include "updateprocedure.h"
+#include "widgets.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
@@ -59,6 +63,7 @@ class TestUpdateWindow : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        UseRoomyButtons(); // as the updater does at its start
         if (!haveGcab())
             QSKIP("gcab is not installed");
     }
@@ -159,6 +164,8 @@ private Q_SLOTS:
         verifyCountdownRuns();
     }
 
+    void aMessageButtonKeepsItsCaptionClear();
+
     void aLargeUpdateUnpacksWhileTheWindowStaysLive()
     {
         // 5,000 entries: the window shows how far unpacking has gone, and cancel stops it.
@@ -190,6 +197,34 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(m_site.app(u"Updates"_s)));
     }
 };
+
+// A message of the updater under the window manager: its button's caption keeps clear of both
+// borders, with no icon laid beside it.
+void TestUpdateWindow::aMessageButtonKeepsItsCaptionClear()
+{
+    QVERIFY(m_site.prepare(5, 5));
+    QVERIFY(showWindow());
+    // The choice cannot be kept: update.ini is a folder.
+    QVERIFY(QDir(m_site.app()).mkpath(u"update.ini"_s));
+    bool seen = false;
+    bool noIcon = false;
+    bool clear = false;
+    QTimer::singleShot(200, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = true;
+        QAbstractButton *ok = box->buttons().constFirst();
+        noIcon = ok->icon().isNull();
+        clear = captionClearOfBorders(ok);
+        ok->click();
+    });
+    m_form->close();
+    QTRY_VERIFY(seen);
+    QVERIFY(noIcon);
+    QVERIFY(clear);
+    QVERIFY(QDir(m_site.app(u"update.ini"_s)).removeRecursively());
+}
 
 QTEST_MAIN(TestUpdateWindow)
 #include "tst_updatewindow.moc"
