@@ -164,17 +164,13 @@ void failed(const char *what)
     std::exit(1);
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// The figures of one catalogue.
+int measureShape(const BenchCatalogue &benchmark, const QString &source)
 {
-    QCoreApplication app(argc, argv);
-    const std::optional<BenchCatalogue> bench = benchCatalogue(app);
-    if (!bench)
-        return 1;
+    const BenchCatalogue *bench = &benchmark;
     const int runs = bench->runs;
     const QString &base = bench->base;
-    const QString &source = bench->folder;
+
     // The copies the edits change live beside the catalogue, on the same disk.
     QTemporaryDir scratchParent(base + u"/editing-XXXXXX"_s);
     if (!scratchParent.isValid())
@@ -332,5 +328,21 @@ int main(int argc, char *argv[])
         "\ntargets: folder deleted within 3x its floor: %s; middle record modified within 3x "
         "its floor: %s; last record: %s\n",
         verdict(deleteTime < 3 * deleteFloor), verdict(ratios[0] < 3), verdict(ratios[1] < 3));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const std::optional<BenchCatalogue> bench = benchCatalogue(app);
+    if (!bench)
+        return 1;
+    for (const ShapedCatalogue &catalogue : bench->catalogues) {
+        std::printf("\n== %s-shaped catalogue\n", qPrintable(shapeName(catalogue.shape)));
+        if (const int rc = measureShape(*bench, catalogue.folder))
+            return rc;
+    }
     return 0;
 }

@@ -23,8 +23,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr double kMiB = 1024.0 * 1024.0;
-constexpr double kRootsTargetRatio = 3.0;  // roots filled against the floor
-constexpr double kMemoryTargetRatio = 1.5; // peak over an empty start against the files' size
+constexpr double kRootsTargetRatio = 2.0;  // window shown against the floor
+constexpr double kMemoryTargetRatio = 1.3; // peak over an empty start against the files' size
 
 struct Startup
 {
@@ -87,42 +87,35 @@ const char *verdict(bool met)
     return met ? "met" : "NOT met";
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+// Starts the program on one catalogue and on an empty DB/, and prints the figures and targets.
+int measureShape(const QString &marvoli, const QString &catalogue, qint64 records, int runs)
 {
-    QCoreApplication app(argc, argv);
-    auto bench = benchCatalogue(app);
-    if (!bench)
-        return 1;
-    const QString marvoli = QString::fromUtf8(MARVOLI_EXECUTABLE);
-
     QTemporaryDir work;
     const QString emptyApp = work.filePath(u"empty"_s);
     const QString fullApp = work.filePath(u"full"_s);
-    if (!makeAppFolder(emptyApp, {}) || !makeAppFolder(fullApp, bench->folder)) {
+    if (!makeAppFolder(emptyApp, {}) || !makeAppFolder(fullApp, catalogue)) {
         std::fprintf(stderr, "cannot lay out the application folders in %s\n",
                      qPrintable(work.path()));
         return 1;
     }
-    qint64 bytes = 0;
-    for (const QString &name : ListFolderFiles(bench->folder))
-        if (!name.isEmpty())
-            bytes += regularFileSize(bench->folder + u'/' + name);
+    const qint64 bytes = catalogueBytes(catalogue);
 
     // Best of the runs for times; the highest peak memory.
     double floorMs = std::numeric_limits<double>::max();
+    double linesMs = std::numeric_limits<double>::max();
     Startup empty{std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), 0};
     Startup full = empty;
-    for (int run = 0; run < bench->runs; ++run) {
-        const double floor = readAndDecodeMs(bench->folder);
+    for (int run = 0; run < runs; ++run) {
+        const double floor = decodeWholeFilesMs(catalogue);
+        const double lines = readAndDecodeMs(catalogue);
         const auto e = start(marvoli, emptyApp);
         const auto f = start(marvoli, fullApp);
-        if (floor < 0 || !e || !f) {
+        if (floor < 0 || lines < 0 || !e || !f) {
             std::fprintf(stderr, "Marvoli (%s) did not start and report\n", qPrintable(marvoli));
             return 1;
         }
         floorMs = std::min(floorMs, floor);
+        linesMs = std::min(linesMs, lines);
         empty = {std::min(empty.rootsMs, e->rootsMs), std::min(empty.shownMs, e->shownMs),
                  std::max(empty.peakMiB, e->peakMiB)};
         full = {std::min(full.rootsMs, f->rootsMs), std::min(full.shownMs, f->shownMs),
@@ -133,20 +126,39 @@ int main(int argc, char **argv)
     const double overEmpty = full.peakMiB - empty.peakMiB;
     std::printf("Starting Marvoli offscreen: %lld records, %.1f MiB of catalogue files; best of %d "
                 "runs (peak memory: the highest).\n\n",
-                static_cast<long long>(bench->records), filesMiB, bench->runs);
+                static_cast<long long>(records), filesMiB, runs);
     std::printf("                 roots ms   shown ms   peak MiB\n");
     std::printf("  empty DB/   %s %s %s\n", qPrintable(fixed(empty.rootsMs, 11)),
                 qPrintable(fixed(empty.shownMs, 10)), qPrintable(fixed(empty.peakMiB, 10)));
     std::printf("  catalogue   %s %s %s\n", qPrintable(fixed(full.rootsMs, 11)),
                 qPrintable(fixed(full.shownMs, 10)), qPrintable(fixed(full.peakMiB, 10)));
-    std::printf("\nFloor (one thread reads and decodes the same files): %.1f ms\n\n", floorMs);
+    std::printf("\nFloor (one thread reads each file and decodes it in one call): %.1f ms\n",
+                floorMs);
+    std::printf("(The same into a string a line, as readCodePageLines does: %.1f ms)\n\n", linesMs);
     std::printf("Targets:\n");
-    std::printf("  roots filled <= %.0f x floor:  %.1f ms against %.1f ms (%.2f x)  %s\n",
-                kRootsTargetRatio, full.rootsMs, kRootsTargetRatio * floorMs,
-                full.rootsMs / floorMs, verdict(full.rootsMs <= kRootsTargetRatio * floorMs));
+    std::printf("  window shown <= %.0f x floor:  %.1f ms against %.1f ms (%.2f x)  %s\n",
+                kRootsTargetRatio, full.shownMs, kRootsTargetRatio * floorMs,
+                full.shownMs / floorMs, verdict(full.shownMs <= kRootsTargetRatio * floorMs));
     std::printf("  peak memory over an empty start <= %.1f x files: %.1f MiB against %.1f MiB "
                 "(%.2f x)  %s\n",
                 kMemoryTargetRatio, overEmpty, kMemoryTargetRatio * filesMiB, overEmpty / filesMiB,
                 verdict(overEmpty <= kMemoryTargetRatio * filesMiB));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    auto bench = benchCatalogue(app);
+    if (!bench)
+        return 1;
+    const QString marvoli = QString::fromUtf8(MARVOLI_EXECUTABLE);
+    for (const ShapedCatalogue &catalogue : bench->catalogues) {
+        std::printf("\n== %s-shaped catalogue\n", qPrintable(shapeName(catalogue.shape)));
+        if (const int rc = measureShape(marvoli, catalogue.folder, bench->records, bench->runs))
+            return rc;
+    }
     return 0;
 }

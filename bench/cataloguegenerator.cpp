@@ -10,12 +10,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QStringView>
 #include <algorithm>
 #include <cstdio>
 
 #include <initializer_list>
 #include <iterator>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -331,10 +333,255 @@ bool writeOthers(FileWriter &out, Random &random, qint64 count)
     return true;
 }
 
+// ---- The real-shaped catalogue ----
+
+constexpr QStringView kMoreFirstNames[] = {
+    u"سالم", u"ماجد", u"نبيل", u"طارق", u"حامد", u"عادل", u"فهد",  u"رائد", u"وليد", u"باسل",
+    u"منير", u"راشد", u"هاني", u"زاهر", u"ناصر", u"كامل", u"جابر", u"عامر", u"فارس", u"سامي",
+};
+
+// "<first> بن <father> <family>": distinct for n below 8,000.
+QString manyPersonName(int n)
+{
+    return joined({kMoreFirstNames[n % 20], u" بن ", kMoreFirstNames[(n / 20) % 20], u" ",
+                   kFamilyNames[(n / 400) % 20]});
+}
+
+// How a reciter's recording is told apart from his others.
+constexpr QStringView kRecordingStyles[] = {
+    u"", u" (مرتل)", u" (مجود)", u" - تسجيلات قديمة", u" - صلاة التراويح", u" - برواية الإذاعة",
+};
+
+// Chapter titles: 40 x 30 x 12 = 14,400 topics, each met under many lesson numbers.
+constexpr QStringView kChapterNouns[] = {
+    u"المسح",   u"الوضوء",  u"التيمم", u"الأذان",  u"القبلة",   u"السترة",  u"السهو",  u"القصر",
+    u"الجمع",   u"الجنائز", u"الزكاة", u"الفطر",   u"الاعتكاف", u"الإحرام", u"الطواف", u"السعي",
+    u"البيع",   u"الربا",   u"السلم",  u"الرهن",   u"الضمان",   u"الحوالة", u"الشركة", u"الوكالة",
+    u"الإجارة", u"الوقف",   u"الهبة",  u"الوصية",  u"النكاح",   u"الطلاق",  u"الرضاع", u"النفقة",
+    u"الأيمان", u"النذور",  u"القضاء", u"الشهادة", u"الأطعمة",  u"الذبائح", u"الصيد",  u"اللباس",
+};
+constexpr QStringView kChapterQualifiers[] = {
+    u"على الخفين",   u"في السفر",    u"عند العذر",  u"للمريض",     u"في الحضر",  u"بين الفقهاء",
+    u"وأحكامه",      u"وشروطه",      u"وأركانه",    u"وسننه",      u"ومبطلاته",  u"وآدابه",
+    u"في الجماعة",   u"للمرأة",      u"عند الحاجة", u"في المسجد",  u"في البيت",  u"قبل الوقت",
+    u"بعد الوقت",    u"بالنية",      u"بالقول",     u"بالفعل",     u"في العقود", u"في المعاملات",
+    u"عند الاختلاف", u"بين الزوجين", u"في الميراث", u"مع الجهالة", u"مع الغرر",  u"في النوازل",
+};
+constexpr QStringView kChapterNotes[] = {
+    u"",           u" (1)",      u" (2)",     u" (3)",     u" - مسائل", u" - أدلة",
+    u" - تطبيقات", u" - مراجعة", u" - أسئلة", u" - خلاصة", u" - تتمة",  u" - شواهد",
+};
+constexpr QStringView kSeriesEditions[] = {
+    u"",
+    u" - الدورة الأولى",
+    u" - الدورة الثانية",
+    u" - دروس المسجد",
+    u" - الدروس الصيفية",
+    u" - شرح مختصر",
+    u" - شرح مطول",
+};
+constexpr QStringView kSeriesParts[] = {u"المجلد الأول", u"المجلد الثاني", u"المجلد الثالث",
+                                        u"المجلد الرابع"};
+
+QString chapterTitle(Random &random)
+{
+    return joined({u"باب ", random.pick(kChapterNouns), u" ", random.pick(kChapterQualifiers),
+                   random.pick(kChapterNotes)});
+}
+
+// Lines of one kind after another, as the other shape writes them, but each line lands in one of
+// the main files (in order: the first lines in the first file) or, one time in three, in one of
+// the update files, as additions and corrections made over the years do.
+class SpreadWriter
+{
+public:
+    static constexpr int kMainFiles = 12;
+    static constexpr int kUpdateFiles = 48;
+
+    SpreadWriter(const QString &folder, qint64 records, GeneratedCatalogue &totals)
+        : m_folder(folder)
+        , m_records(std::max<qint64>(records, 1))
+        , m_totals(totals)
+        , m_random(kSeed + 7)
+        , m_buffers(kMainFiles + kUpdateFiles)
+    {}
+
+    bool add(QStringView line)
+    {
+        QByteArray bytes;
+        if (!CodePage::tryEncode(line, bytes)) {
+            m_error = joined({u"a generated line does not fit windows-1256: ", line});
+            return false;
+        }
+        const int main = int(std::min<qint64>(kMainFiles - 1, m_written * kMainFiles / m_records));
+        const int target = m_random.percent(33) ? kMainFiles + m_random.below(kUpdateFiles) : main;
+        m_buffers[target].append(bytes);
+        m_buffers[target].append("\r\n", 2);
+        ++m_written;
+        return true;
+    }
+
+    bool flush()
+    {
+        for (int i = 0; i < int(m_buffers.size()); ++i) {
+            const QByteArray &buffer = m_buffers[i];
+            if (buffer.isEmpty())
+                continue;
+            const QString name = i < kMainFiles ? u"links_"_s + threeDigits(i + 1) + u".txt"_s
+                                 : i == kMainFiles
+                                     ? u"additions.txt"_s
+                                     : u"updates_"_s + threeDigits(i - kMainFiles) + u".txt"_s;
+            QFile file(m_folder + u'/' + name);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                file.write(buffer) != buffer.size() || !file.flush()) {
+                m_error = u"cannot write "_s + file.fileName() + u": "_s + file.errorString();
+                return false;
+            }
+            m_totals.bytes += buffer.size();
+            ++m_totals.files;
+        }
+        m_totals.records += m_written;
+        return true;
+    }
+
+    const QString &error() const { return m_error; }
+
+private:
+    QString m_folder;
+    qint64 m_records;
+    GeneratedCatalogue &m_totals;
+    Random m_random;
+    std::vector<QByteArray> m_buffers;
+    qint64 m_written = 0;
+    QString m_error;
+};
+
+// 600 reciters, each with recordings in a style and a riwaya of their own.
+bool writeRealQuran(SpreadWriter &out, Random &random, qint64 count)
+{
+    QString line;
+    qint64 written = 0;
+    for (int album = 1; written < count; ++album) {
+        const int reciter = random.below(600);
+        const int riwaya = random.percent(75) ? reciter % 20 : random.below(20);
+        int first = 0;
+        int last = 113;
+        if (random.percent(40)) {
+            first = random.below(114);
+            last = first + random.below(114 - first);
+        }
+        const bool withRealMedia = random.percent(15);
+        const QString reciterText =
+            joined({manyPersonName(reciter * 7 + 3), random.pick(kRecordingStyles)});
+        const QString riwayaText = riwayaName(riwaya);
+        const QString albumLink = kLinkBase + u"rq/"_s + QString::number(album) + u'/';
+        for (int s = first; s <= last && written < count; ++s, ++written) {
+            const QString number = threeDigits(s + 1);
+            line.clear();
+            appendAll(line, {kQuranCategory, u"!", reciterText, u"/", number, u" سورة ",
+                             surahName(s), u"!", riwayaText, u"!", albumLink, number, u".mp3"});
+            if (withRealMedia)
+                appendAll(line, {u"!", albumLink, number, u".rm"});
+            if (!out.add(line))
+                return false;
+        }
+    }
+    return true;
+}
+
+// 900 sheikhs; series of titled lessons, a third of them in parts (sheikh/series/part/lesson),
+// and single sermons with their own titles.
+bool writeRealLessons(SpreadWriter &out, Random &random, qint64 count)
+{
+    QString line;
+    qint64 written = 0;
+    for (int block = 1; written < count; ++block) {
+        const QString sheikh = u"الشيخ "_s + manyPersonName(random.below(900) * 5 + 1);
+        const QString blockLink = kLinkBase + u"rd/"_s + QString::number(block) + u'/';
+        if (random.percent(80)) {
+            const QString series =
+                joined({u"شرح ", random.pick(kBooks), random.pick(kSeriesEditions)});
+            const QString section = sectionField(random);
+            const bool inParts = random.percent(35);
+            const int lessons = 8 + random.below(80);
+            for (int k = 1; k <= lessons && written < count; ++k, ++written) {
+                line.clear();
+                appendAll(line, {kLessonCategory, u"!", sheikh, u"/", series, u"/"});
+                if (inParts)
+                    appendAll(line, {kSeriesParts[std::min(3, (k - 1) * 4 / lessons)], u"/"});
+                appendAll(line, {u"الدرس ", QString::number(k), u": ", chapterTitle(random), u"!",
+                                 section, u"!", blockLink, QString::number(k), u".mp3"});
+                if (!out.add(line))
+                    return false;
+            }
+        } else {
+            const int talks = 1 + random.below(12);
+            for (int k = 1; k <= talks && written < count; ++k, ++written) {
+                line.clear();
+                appendAll(line,
+                          {kLessonCategory, u"!", sheikh, u"/خطبة: ", random.pick(kTalkTopics),
+                           u" - ", chapterTitle(random), u"!", sectionField(random), u"!",
+                           blockLink, QString::number(k), u".mp3"});
+                if (!out.add(line))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Supplications, chants and talks, nearly every one with a title of its own.
+bool writeRealOthers(SpreadWriter &out, Random &random, qint64 count)
+{
+    QString line;
+    for (qint64 n = 1; n <= count; ++n) {
+        const int category = random.below(int(std::size(kOtherCategories)));
+        const QString title = joined({kOtherKinds[category], u" ", random.pick(kTalkTopics), u" ",
+                                      random.pick(kChapterQualifiers), random.pick(kChapterNotes),
+                                      u" ", QString::number(1 + random.below(60))});
+        const QString link = kLinkBase + u"ro/"_s + QString::number(n) + u".mp3"_s;
+        line.clear();
+        appendAll(line, {kOtherCategories[category], u"!"});
+        if (random.percent(40)) {
+            appendAll(line, {title, u"!none!", link});
+        } else {
+            const QString owner = manyPersonName(random.below(1500) * 3 + 2);
+            appendAll(line, {u"المنشد ", owner, u"/", title, u"!", random.pick(kOtherGroups), u"!",
+                             link});
+        }
+        if (!out.add(line))
+            return false;
+    }
+    return true;
+}
+
+bool generateRealShaped(const QString &folder, qint64 records, GeneratedCatalogue &totals,
+                        QString &error)
+{
+    const qint64 quran = records * 55 / 100;
+    const qint64 lessons = records * 35 / 100;
+    const qint64 others = records - quran - lessons;
+    SpreadWriter out(folder, records, totals);
+    Random quranRandom(kSeed + 10);
+    Random lessonRandom(kSeed + 11);
+    Random otherRandom(kSeed + 12);
+    if (!writeRealQuran(out, quranRandom, quran) || !writeRealLessons(out, lessonRandom, lessons) ||
+        !writeRealOthers(out, otherRandom, others) || !out.flush()) {
+        error = out.error();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
+QString shapeName(CatalogueShape shape)
+{
+    return shape == CatalogueShape::Blocks ? u"blocks"_s : u"real"_s;
+}
+
 bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue *result,
-                       QString *error)
+                       QString *error, CatalogueShape shape)
 {
     const auto fail = [error](const QString &message) {
         if (error)
@@ -345,6 +592,14 @@ bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue
         return fail(u"cannot create "_s + folder);
 
     GeneratedCatalogue totals;
+    if (shape == CatalogueShape::RealShaped) {
+        QString message;
+        if (!generateRealShaped(folder, records, totals, message))
+            return fail(message);
+        if (result)
+            *result = totals;
+        return true;
+    }
     const qint64 quran = records * 70 / 100;
     const qint64 lessons = records * 20 / 100;
     const qint64 others = records - quran - lessons;
@@ -374,14 +629,17 @@ bool generateCatalogue(const QString &folder, qint64 records, GeneratedCatalogue
     return true;
 }
 
-QString preparedCatalogue(const QString &base, qint64 records, QString *error)
+QString preparedCatalogue(const QString &base, qint64 records, QString *error, CatalogueShape shape)
 {
-    const QString folder = base + QStringLiteral("/catalogue_%1").arg(records);
+    // The blocks shape keeps the folder name of earlier runs, so kept catalogues are reused.
+    const QString folder = shape == CatalogueShape::Blocks
+                               ? base + QStringLiteral("/catalogue_%1").arg(records)
+                               : base + QStringLiteral("/catalogue_real_%1").arg(records);
     const QString marker = folder + QStringLiteral(".ready");
     if (QFileInfo::exists(marker))
         return folder;
     QDir(folder).removeRecursively();
-    if (!generateCatalogue(folder, records, nullptr, error))
+    if (!generateCatalogue(folder, records, nullptr, error, shape))
         return {};
     QFile(marker).open(QIODevice::WriteOnly);
     return folder;
@@ -392,6 +650,7 @@ std::optional<BenchCatalogue> benchCatalogue(const QCoreApplication &app)
     QCommandLineParser parser;
     parser.addOption({u"data"_s, u"Keep generated catalogues in DIR."_s, u"DIR"_s});
     parser.addOption({u"runs"_s, u"Best of N runs."_s, u"N"_s, u"3"_s});
+    parser.addOption({u"shape"_s, u"blocks, real or both (default)."_s, u"SHAPE"_s, u"both"_s});
     parser.addPositionalArgument(u"size"_s, u"Records (default 1000000)."_s);
     parser.process(app);
     BenchCatalogue out;
@@ -399,11 +658,20 @@ std::optional<BenchCatalogue> benchCatalogue(const QCoreApplication &app)
     out.runs = std::max(1, parser.value(u"runs"_s).toInt());
     out.temporary = std::make_unique<QTemporaryDir>();
     out.base = parser.isSet(u"data"_s) ? parser.value(u"data"_s) : out.temporary->path();
-    QString error;
-    out.folder = preparedCatalogue(out.base, out.records, &error);
-    if (out.folder.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return std::nullopt;
+    const QString shape = parser.value(u"shape"_s);
+    QList<CatalogueShape> shapes;
+    if (shape != u"real"_s)
+        shapes.append(CatalogueShape::Blocks);
+    if (shape != u"blocks"_s)
+        shapes.append(CatalogueShape::RealShaped);
+    for (const CatalogueShape s : shapes) {
+        QString error;
+        const QString folder = preparedCatalogue(out.base, out.records, &error, s);
+        if (folder.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return std::nullopt;
+        }
+        out.catalogues.append({s, folder});
     }
     return out;
 }
@@ -424,4 +692,35 @@ double readAndDecodeMs(const QString &folder, qint64 *lines)
     if (lines)
         *lines = count;
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double decodeWholeFilesMs(const QString &folder)
+{
+    const QStringList names = ListFolderFiles(folder);
+    QElapsedTimer timer;
+    timer.start();
+    qint64 characters = 0;
+    for (const QString &name : names) {
+        if (name.isEmpty())
+            continue;
+        QFile file(folder + u'/' + name);
+        if (!file.open(QIODevice::ReadOnly))
+            return -1;
+        const QByteArray bytes = file.readAll();
+        QStringDecoder decoder("windows-1256");
+        const QString text = decoder.decode(bytes);
+        characters += text.size();
+    }
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    // The text is used, so that no call above can be left out.
+    return characters >= 0 ? ms : -1;
+}
+
+qint64 catalogueBytes(const QString &folder)
+{
+    qint64 total = 0;
+    for (const QString &name : ListFolderFiles(folder))
+        if (!name.isEmpty())
+            total += QFileInfo(folder + u'/' + name).size();
+    return total;
 }

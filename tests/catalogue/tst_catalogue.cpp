@@ -1,4 +1,5 @@
 #include "catalogue.h"
+#include "cataloguegenerator.h"
 #include "codepage.h"
 #include "fileguards.h"
 #include "general.h"
@@ -322,10 +323,26 @@ private Q_SLOTS:
         QVERIFY(local >= 3); // tapes that play without the Internet
     }
 
+    // Mixed files with lines that are no records, and a catalogue shaped like real ones: titles
+    // of their own, folders three or four deep, a folder's lines spread over sixty files.
+    void loadingOnSeveralThreadsGivesWhatFileAfterFileGives_data()
+    {
+        QTest::addColumn<bool>("realShaped");
+        QTest::addRow("mixed files") << false;
+        QTest::addRow("real-shaped") << true;
+    }
     void loadingOnSeveralThreadsGivesWhatFileAfterFileGives()
     {
+        QFETCH(bool, realShaped);
         QTemporaryDir dir;
-        writeMixedCatalogue(dir.path(), 1256);
+        if (realShaped) {
+            QString error;
+            QVERIFY2(
+                generateCatalogue(dir.path(), 6000, nullptr, &error, CatalogueShape::RealShaped),
+                qPrintable(error));
+        } else {
+            writeMixedCatalogue(dir.path(), 1256);
+        }
         for (int sort = 0; sort < 4; ++sort) {
             // The reference: each file loaded in turn on this thread.
             Catalogue one;
