@@ -66,8 +66,12 @@ void CatalogueIndex::reset()
     m_wide.clear();
     m_pathIds.clear();
     m_livePathIds = 0;
+    m_componentPages.clear();
+    m_pageUsed = 0;
+    m_pageSize = 0;
     m_components.clear();
-    m_componentIds.clear();
+    m_componentHashes.clear();
+    m_componentTable.clear();
     m_recent.clear();
 }
 
@@ -214,15 +218,17 @@ std::uint32_t CatalogueIndex::Batch::internAt(std::size_t slot, QStringView comp
     if (2 * (std::size_t(componentCount()) + 1) > m_table.size())
         grow();
     const std::size_t mask = m_table.size() - 1;
-    for (std::size_t at = qHash(component) & mask;; at = (at + 1) & mask) {
+    const std::uint32_t hash = hashOf(component);
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         if (m_table[at] == 0) {
             recent = componentCount();
             m_texts.append(component);
             m_starts.push_back(std::uint32_t(m_texts.size()));
+            m_hashes.push_back(hash);
             m_table[at] = recent + 1;
             return recent;
         }
-        if (this->component(m_table[at] - 1) == component) {
+        if (m_hashes[m_table[at] - 1] == hash && this->component(m_table[at] - 1) == component) {
             recent = m_table[at] - 1;
             return recent;
         }
@@ -234,7 +240,7 @@ void CatalogueIndex::Batch::grow()
     m_table.assign(std::max<std::size_t>(1024, 2 * m_table.size()), 0);
     const std::size_t mask = m_table.size() - 1;
     for (std::uint32_t id = 0; id < componentCount(); ++id) {
-        std::size_t at = qHash(component(id)) & mask;
+        std::size_t at = m_hashes[id] & mask;
         while (m_table[at] != 0)
             at = (at + 1) & mask;
         m_table[at] = id + 1;
@@ -249,7 +255,7 @@ void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool ado
     // in that order numbers new components exactly as appending record after record does.
     std::vector<std::uint32_t> ids(batch.componentCount());
     for (std::uint32_t i = 0; i < ids.size(); ++i)
-        ids[i] = intern(batch.component(i));
+        ids[i] = intern(batch.component(i), batch.m_hashes[i]);
     std::uint32_t chunk = kNoId;
     if (adopt) {
         m_chunks.push_back(bytes);
@@ -346,15 +352,60 @@ void CatalogueIndex::storeRecord(Entry &e, QStringView record)
     m_wide.append(record.toString());
 }
 
-std::uint32_t CatalogueIndex::intern(QStringView component)
+std::uint32_t CatalogueIndex::intern(QStringView component, std::uint32_t hash)
 {
-    const auto it = m_componentIds.find(component);
-    if (it != m_componentIds.end())
-        return it->second;
-    const auto id = std::uint32_t(m_components.size());
-    m_components.push_back(component.toString());
-    m_componentIds.emplace(m_components.back(), id);
-    return id;
+    if (2 * (m_components.size() + 1) > m_componentTable.size())
+        growComponentTable();
+    const std::size_t mask = m_componentTable.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const std::uint32_t slot = m_componentTable[at];
+        if (slot == 0) {
+            const auto id = std::uint32_t(m_components.size());
+            const auto n = std::size_t(component.size());
+            if (m_componentPages.empty() || m_pageUsed + n > m_pageSize) {
+                constexpr std::size_t kPageChars = std::size_t(1) << 18;
+                m_pageSize = std::max(kPageChars, n);
+                m_componentPages.push_back(std::make_unique_for_overwrite<char16_t[]>(m_pageSize));
+                m_pageUsed = 0;
+            }
+            char16_t *text = m_componentPages.back().get() + m_pageUsed;
+            std::copy_n(component.utf16(), n, text);
+            m_pageUsed += n;
+            m_components.emplace_back(text, qsizetype(n));
+            m_componentHashes.push_back(hash);
+            m_componentTable[at] = id + 1;
+            return id;
+        }
+        if (m_componentHashes[slot - 1] == hash && m_components[slot - 1] == component)
+            return slot - 1;
+    }
+}
+
+std::uint32_t CatalogueIndex::findComponent(QStringView component) const
+{
+    if (m_componentTable.empty())
+        return kNoId;
+    const std::uint32_t hash = hashOf(component);
+    const std::size_t mask = m_componentTable.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+        const std::uint32_t slot = m_componentTable[at];
+        if (slot == 0)
+            return kNoId;
+        if (m_componentHashes[slot - 1] == hash && m_components[slot - 1] == component)
+            return slot - 1;
+    }
+}
+
+void CatalogueIndex::growComponentTable()
+{
+    m_componentTable.assign(std::max<std::size_t>(4096, 2 * m_componentTable.size()), 0);
+    const std::size_t mask = m_componentTable.size() - 1;
+    for (std::uint32_t id = 0; id < m_components.size(); ++id) {
+        std::size_t at = m_componentHashes[id] & mask;
+        while (m_componentTable[at] != 0)
+            at = (at + 1) & mask;
+        m_componentTable[at] = id + 1;
+    }
 }
 
 std::uint32_t CatalogueIndex::internAt(std::size_t slot, QStringView component)
@@ -439,10 +490,10 @@ bool CatalogueIndex::keyComponents(QStringView key, std::vector<std::uint32_t> &
     ids.clear();
     qsizetype start = 0;
     for (qsizetype slash = key.indexOf(u'/'); slash >= 0; slash = key.indexOf(u'/', start)) {
-        const auto it = m_componentIds.find(key.mid(start, slash - start));
-        if (it == m_componentIds.end())
+        const std::uint32_t id = findComponent(key.mid(start, slash - start));
+        if (id == kNoId)
             return false;
-        ids.push_back(it->second);
+        ids.push_back(id);
         start = slash + 1;
     }
     return true;

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 // Every loaded record with its tree path and the number of the file it came from. Entry 0 is
@@ -22,12 +21,6 @@
 // many records are stored once and a prefix test compares numbers.
 class CatalogueIndex
 {
-    struct Hash
-    {
-        using is_transparent = void;
-        size_t operator()(QStringView v) const noexcept { return qHash(v); }
-    };
-
 public:
     CatalogueIndex();
     ~CatalogueIndex();
@@ -88,6 +81,7 @@ public:
         std::uint32_t internAt(std::size_t slot, QStringView component);
 
         std::vector<Record> m_entries;
+        std::vector<std::uint32_t> m_hashes; // of each component, for the index's own table
         std::vector<std::uint32_t> m_pathIds;
         QStringView component(std::uint32_t id) const
         {
@@ -121,7 +115,8 @@ public:
     // Interned numbers are stable while the index lives; componentText() gives the text back.
     int componentCount(qsizetype i) const;
     std::uint32_t componentId(qsizetype i, int k) const;
-    const QString &componentText(std::uint32_t id) const { return m_components[id]; }
+    // The view stays valid while the index lives (until reset()): component texts never move.
+    QStringView componentText(std::uint32_t id) const { return m_components[id]; }
     // The interned numbers of the record's first and third fields (category; riwaya, section or
     // group), for filters that look at many entries at once.
     std::uint32_t categoryId(qsizetype i) const;
@@ -172,7 +167,12 @@ private:
     void storeRecord(Entry &e, QStringView record);
     void storePath(Entry &e, QStringView path);
     void storeFields(Entry &e, QStringView record);
-    std::uint32_t intern(QStringView component);
+    static std::uint32_t hashOf(QStringView component) { return std::uint32_t(qHash(component)); }
+    std::uint32_t intern(QStringView component) { return intern(component, hashOf(component)); }
+    std::uint32_t intern(QStringView component, std::uint32_t hash);
+    // The number of a component met before, or kNoId.
+    std::uint32_t findComponent(QStringView component) const;
+    void growComponentTable();
     std::uint32_t internAt(std::size_t slot, QStringView component);
     // The component numbers of a folder key ("A/B/"), or false when a component was never seen.
     bool keyComponents(QStringView key, std::vector<std::uint32_t> &ids) const;
@@ -207,7 +207,15 @@ private:
     // Paths: component numbers, side by side.
     std::vector<std::uint32_t> m_pathIds;
     std::size_t m_livePathIds = 0;
-    std::vector<QString> m_components;
-    std::unordered_map<QString, std::uint32_t, Hash, std::equal_to<>> m_componentIds;
+    // Components: their texts side by side in pages that never move (a component lies in one
+    // page), a view of each, its hash, and an open-addressing table of numbers + 1 (0: free slot).
+    // A million records hold hundreds of thousands of distinct names: one block and one table
+    // node for each would cost more than the names themselves.
+    std::vector<std::unique_ptr<char16_t[]>> m_componentPages;
+    std::size_t m_pageUsed = 0;
+    std::size_t m_pageSize = 0;
+    std::vector<QStringView> m_components;
+    std::vector<std::uint32_t> m_componentHashes;
+    std::vector<std::uint32_t> m_componentTable;
     std::vector<std::uint32_t> m_recent; // last component interned, by slot
 };
