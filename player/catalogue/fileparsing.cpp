@@ -30,12 +30,13 @@ ParsedFile parseCatalogueFile(const QString &path, const TreePaths &paths)
     std::array<KnownList, 5> seen;
     TreePaths::KindCache kinds;
     QString line;
+    TreePaths::Shape shape;
     const char *start = file.bytes.constData();
     CodePage::forEachLine(file.bytes, [&](QByteArrayView raw) {
         CodePage::decodeInto(raw, line);
         if (!IsValidLine(line))
             return;
-        const TreePaths::Shape shape = paths.shapeOf(line, kinds);
+        paths.shapeOf(line, kinds, shape);
         for (int i = 0; i < shape.valueCount; ++i) {
             const TreePaths::KnownValue &v = shape.values[i];
             if (seen[std::size_t(v.list)].addIfNew(v.value) > 0)

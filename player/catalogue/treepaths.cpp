@@ -6,12 +6,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString joinPath(std::initializer_list<QStringView> parts)
+// Writes the parts joined by "/" into path, reusing its buffer (a load builds a path a line).
+void joinPath(QString &path, std::initializer_list<QStringView> parts)
 {
     qsizetype size = 0;
     for (QStringView p : parts)
         size += p.size() + 1;
-    QString path;
+    path.truncate(0);
     path.reserve(size);
     bool first = true;
     for (QStringView p : parts) {
@@ -20,7 +21,6 @@ QString joinPath(std::initializer_list<QStringView> parts)
         path.append(p);
         first = false;
     }
-    return path;
 }
 
 QStringView firstComponent(QStringView names)
@@ -57,7 +57,8 @@ void TreePaths::resetLists()
 
 QString TreePaths::BuildPath(QStringView recordLine)
 {
-    Shape shape = shapeOf(recordLine, m_kindCache);
+    Shape shape;
+    shapeOf(recordLine, m_kindCache, shape);
     for (int i = 0; i < shape.valueCount; ++i)
         addKnownValue(shape.values[i].list, shape.values[i].value);
     return std::move(shape.path);
@@ -87,10 +88,10 @@ void TreePaths::addKnownValue(ListId id, QStringView value)
         onNewRiwaya(n, RiwayaList.at(n));
 }
 
-TreePaths::Shape TreePaths::shapeOf(QStringView recordLine, KindCache &cache) const
+void TreePaths::shapeOf(QStringView recordLine, KindCache &cache, Shape &shape) const
 {
     const auto [category, names, third] = SplitFirstFields(recordLine);
-    Shape shape;
+    shape.valueCount = 0;
     shape.category = category;
     shape.third = third;
     shape.values[shape.valueCount++] = {ListId::Category, category};
@@ -105,12 +106,12 @@ TreePaths::Shape TreePaths::shapeOf(QStringView recordLine, KindCache &cache) co
 
     switch (Kind(cache.kind)) {
     case Kind::Quran:
-        shape.path = quranPath(category, names, third);
+        quranPath(shape.path, category, names, third);
         shape.values[shape.valueCount++] = {ListId::Riwaya, third};
         shape.values[shape.valueCount++] = {ListId::Reciter, firstComponent(names)};
         break;
     case Kind::Lesson:
-        shape.path = lessonPath(category, names, third);
+        lessonPath(shape.path, category, names, third);
         shape.values[shape.valueCount++] = {ListId::Owner, firstComponent(names)};
         if (hasSection(third))
             shape.values[shape.valueCount++] = {ListId::Section, third};
@@ -118,23 +119,25 @@ TreePaths::Shape TreePaths::shapeOf(QStringView recordLine, KindCache &cache) co
     case Kind::Other:
         // A group of "none" (or an empty one, which would leave the tape without a name) puts
         // the tape directly under its name path.
-        shape.path =
-            hasSection(third) ? joinPath({category, names, third}) : joinPath({category, names});
+        if (hasSection(third))
+            joinPath(shape.path, {category, names, third});
+        else
+            joinPath(shape.path, {category, names});
         break;
     }
-    return shape;
 }
 
-QString TreePaths::quranPath(QStringView category, QStringView names, QStringView riwaya) const
+void TreePaths::quranPath(QString &path, QStringView category, QStringView names,
+                          QStringView riwaya) const
 {
     const qsizetype slash = names.indexOf(u'/');
     if (QuranSort == 2)
-        return joinPath({category, names});
+        return joinPath(path, {category, names});
     if (slash < 0) {
         // No "reciter/surah" split: the whole name stands for the tape, so it is never lost.
         if (QuranSort == 3)
-            return joinPath({category, names});
-        return joinPath({category, riwaya, names});
+            return joinPath(path, {category, names});
+        return joinPath(path, {category, riwaya, names});
     }
     const QStringView reciter = names.left(slash);
     QStringView surah = names.mid(slash + 1);
@@ -142,26 +145,27 @@ QString TreePaths::quranPath(QStringView category, QStringView names, QStringVie
         surah = surah.left(next);
     switch (QuranSort) {
     case 1:
-        return joinPath({category, riwaya, surah, reciter});
+        return joinPath(path, {category, riwaya, surah, reciter});
     case 3:
-        return joinPath({category, surah, reciter});
+        return joinPath(path, {category, surah, reciter});
     default:
-        return joinPath({category, riwaya, reciter, surah});
+        return joinPath(path, {category, riwaya, reciter, surah});
     }
 }
 
-QString TreePaths::lessonPath(QStringView category, QStringView names, QStringView section) const
+void TreePaths::lessonPath(QString &path, QStringView category, QStringView names,
+                           QStringView section) const
 {
     if (DourousSort != 1 || !hasSection(section))
-        return joinPath({category, names});
+        return joinPath(path, {category, names});
 
     const QList<QStringView> s = names.split(u'/');
     const qsizetype u = s.size() - 1;
     if (u == 0) // a lone title: shown under its section as it stands
-        return joinPath({category, section, names});
+        return joinPath(path, {category, section, names});
     if (u == 1) {
         const QString leaf = s[1].toString() + u" - "_s + s[0].toString();
-        return joinPath({category, section, leaf});
+        return joinPath(path, {category, section, leaf});
     }
     // Series and owner form one folder, deepest first; the title is the leaf.
     QString t;
@@ -170,5 +174,5 @@ QString TreePaths::lessonPath(QStringView category, QStringView names, QStringVi
         t += s[i];
     }
     t.remove(0, 2);
-    return joinPath({category, section, t, s[u]});
+    return joinPath(path, {category, section, t, s[u]});
 }

@@ -64,7 +64,8 @@ public:
         QStringView category;
         QStringView third;
     };
-    Shape shapeOf(QStringView recordLine, KindCache &cache) const;
+    // Works out a record's path and values into shape, whose path buffer is reused.
+    void shapeOf(QStringView recordLine, KindCache &cache, Shape &shape) const;
     // Records value in its list unless known; a new riwaya is told to onNewRiwaya.
     void addKnownValue(ListId list, QStringView value);
     KnownList &list(ListId id);
@@ -85,8 +86,10 @@ private:
         Other
     };
 
-    QString quranPath(QStringView category, QStringView names, QStringView riwaya) const;
-    QString lessonPath(QStringView category, QStringView names, QStringView section) const;
+    void quranPath(QString &path, QStringView category, QStringView names,
+                   QStringView riwaya) const;
+    void lessonPath(QString &path, QStringView category, QStringView names,
+                    QStringView section) const;
 
     // The category of the last record BuildPath saw and what kind of record it made.
     KindCache m_kindCache;
