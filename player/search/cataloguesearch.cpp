@@ -6,7 +6,9 @@
 #include "tapekeys.h"
 #include "taperecord.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
 constexpr qsizetype kCheckEvery = 512; // entries between looks at the clock
@@ -128,6 +130,38 @@ bool CatalogueSearch::matches(qsizetype entry, const Query &query) const
     return true;
 }
 
+void CatalogueSearch::scanPacked(const Query &query, qsizetype from, qsizetype to,
+                                 QList<qsizetype> &found) const
+{
+    // The longest needle is looked for through the packed texts of many entries at once (one
+    // call, not one an entry); each place found is then checked against its entry alone.
+    const QByteArray *lead = &query.encoded.constFirst();
+    for (const QByteArray &needle : query.encoded)
+        if (needle.size() > lead->size())
+            lead = &needle;
+    const char *base = m_bytes.data();
+    std::size_t pos = m_offsets[std::size_t(from)];
+    const std::size_t end = m_offsets[std::size_t(to)];
+    auto entryEnds = m_offsets.begin() + from + 1;
+    const auto lastEnd = m_offsets.begin() + to + 1;
+    while (pos < end) {
+        const void *hit = memmem(base + pos, end - pos, lead->constData(), lead->size());
+        if (!hit)
+            return;
+        const auto at = std::uint32_t(static_cast<const char *>(hit) - base);
+        // The entry holding the place: the first whose text ends after it.
+        entryEnds = std::upper_bound(entryEnds, lastEnd, at);
+        const auto entry = qsizetype(entryEnds - m_offsets.begin()) - 1;
+        const std::size_t entryEnd = *entryEnds;
+        // A place running into the next entry's text is no match (nor is any later one
+        // beginning in this entry); an entry changed since it was packed is searched apart.
+        if (at + std::size_t(lead->size()) <= entryEnd && !m_isWide[std::size_t(entry)] &&
+            matches(entry, query))
+            found.append(entry);
+        pos = entryEnd;
+    }
+}
+
 QList<qsizetype> CatalogueSearch::run(const Query &query, const KeepGoing &keepGoing)
 {
     m_stopped = false;
@@ -138,13 +172,33 @@ QList<qsizetype> CatalogueSearch::run(const Query &query, const KeepGoing &keepG
         return found;
     }
     const qsizetype total = qsizetype(m_offsets.size()) - 1;
-    for (qsizetype i = 1; i < total; ++i) {
-        if (i % kCheckEvery == 0 && !pause(keepGoing)) {
+    // A needle the code page cannot hold is in no packed text: only texts kept apart may hold it.
+    const bool inPacked = std::none_of(query.encoded.cbegin(), query.encoded.cend(),
+                                       [](const QByteArray &n) { return n.isEmpty(); });
+    qsizetype searched = 1; // entries before this one are searched
+    while (searched < total) {
+        const qsizetype next = std::min(total, searched + kCheckEvery);
+        if (inPacked)
+            scanPacked(query, searched, next, found);
+        searched = next;
+        if (searched < total && !pause(keepGoing)) {
             m_stopped = true;
             break;
         }
-        if (matches(i, query))
-            found.append(i);
+    }
+    // Entries kept apart (typed with characters outside the code page, or changed in place),
+    // merged into index order; after a stop only those before where it stopped.
+    std::vector<qsizetype> apart;
+    for (const auto &[entry, text] : m_wide)
+        if (entry >= 1 && entry < searched && m_isWide[std::size_t(entry)] && matches(entry, query))
+            apart.push_back(entry);
+    if (!apart.empty()) {
+        std::sort(apart.begin(), apart.end());
+        QList<qsizetype> merged;
+        merged.reserve(found.size() + qsizetype(apart.size()));
+        std::merge(found.cbegin(), found.cend(), apart.cbegin(), apart.cend(),
+                   std::back_inserter(merged));
+        found = std::move(merged);
     }
     return found;
 }

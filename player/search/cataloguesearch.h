@@ -60,6 +60,9 @@ private:
     void textOf(qsizetype entry, QString &record, QString &text) const;
     void normalise(qsizetype entry, QString &record, QString &text);
     bool matches(qsizetype entry, const Query &query) const;
+    // Appends the entries from..to-1 whose packed text holds every needle, in order.
+    void scanPacked(const Query &query, qsizetype from, qsizetype to,
+                    QList<qsizetype> &found) const;
 
     const CatalogueIndex &m_index;
     quint64 m_generation = 0;

@@ -97,6 +97,8 @@ private Q_SLOTS:
         QTest::addRow("phrase") << u"سورة يس"_s << 1 << yaseen;
         QTest::addRow("phrase in the wrong order") << u"يس سورة"_s << 1 << QStringList();
         QTest::addRow("phrase across the fields") << u"يس حفص"_s << 1 << yaseen;
+        // The kept texts lie one after another: a phrase is never found across two records.
+        QTest::addRow("phrase across two records") << u"حفص W"_s << 1 << QStringList();
         QTest::addRow("favourites never listed")
             << u"الملك"_s << 0 << QStringList{u"R/067 سورة الملك"_s};
     }
