@@ -11,6 +11,13 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 const QString kPause = u"إيقاف مؤقت"_s;
 const QString kListen = u"استماع"_s;
+
+// Opening, filling its buffer or playing: a clip the pause item pauses.
+bool isStarting(int state)
+{
+    return state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
+           state == AudioPlayer::Playing;
+}
 } // namespace
 
 Playback::Playback(AudioPlayer &player, RecentList &recent, QObject *parent)
@@ -171,9 +178,7 @@ void Playback::StateChanged(int state)
     } else if (!m_clipFailed) { // a stop after a failure does not make the tape wait again
         setPlayedMark(Mark::Wait);
     }
-    const bool starting = state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
-                          state == AudioPlayer::Playing;
-    setPauseCaption(starting ? kPause : kListen);
+    setPauseCaption(isStarting(state) ? kPause : kListen);
 }
 
 void Playback::PositionChanged(qint64 position, qint64 length)
@@ -186,7 +191,8 @@ void Playback::PositionChanged(qint64 position, qint64 length)
 
 void Playback::pauseToggle()
 {
-    if (m_pauseCaption == kPause)
+    // Decided by the player's state; the caption only shows it.
+    if (isStarting(m_player.PlayState()))
         m_player.PausePlay();
     else
         m_player.StartPlay();
