@@ -16,7 +16,6 @@ namespace {
 const QString kClosed = u"Closed"_s;
 const QString kOpen = u"Open"_s;
 const QString kLeaf = u"Leaf"_s;
-const QString kAllRiwayat = u"كل الروايات"_s;
 
 QString shownName(const QString &name)
 {
@@ -34,7 +33,6 @@ CatalogueTree::CatalogueTree(Catalogue &catalogue, KeyedTree &tree, QObject *par
     : QObject(parent)
     , m_catalogue(catalogue)
     , m_tree(tree)
-    , m_riwayaFilter(u"@"_s + kAllRiwayat)
 {
     connect(&m_tree, &KeyedTree::expanded, this, &CatalogueTree::TreeView1_Expand);
     connect(&m_catalogue, &Catalogue::treeClearRequested, this, &CatalogueTree::ClearTree);
@@ -127,7 +125,7 @@ QList<qsizetype> CatalogueTree::FindEntries(const QString &key) const
 QList<qsizetype> CatalogueTree::FilterRiwaya(const QList<qsizetype> &entries) const
 {
     const CatalogueIndex &index = m_catalogue.index();
-    const bool all = m_riwayaFilter.contains(kAllRiwayat);
+    const bool all = m_riwayaFilter.showsAll();
     // Many entries share a category and a riwaya: decide each distinct one once.
     QHash<std::uint32_t, bool> isQuran;
     QHash<std::uint32_t, bool> selected;
@@ -144,8 +142,7 @@ QList<qsizetype> CatalogueTree::FilterRiwaya(const QList<qsizetype> &entries) co
             const std::uint32_t riwaya = index.thirdFieldId(i);
             auto s = selected.constFind(riwaya);
             if (s == selected.constEnd())
-                s = selected.insert(
-                    riwaya, m_riwayaFilter.contains(u'@' + index.componentText(riwaya).toString()));
+                s = selected.insert(riwaya, m_riwayaFilter.isChosen(index.componentText(riwaya)));
             if (!*s)
                 continue;
         }

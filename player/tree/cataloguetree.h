@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keyedtree.h"
+#include "riwayafilter.h"
 
 #include <QList>
 #include <QObject>
@@ -24,9 +25,9 @@ public:
 
     CatalogueTree(Catalogue &catalogue, KeyedTree &tree, QObject *parent = nullptr);
 
-    // The riwaya filter: "@" + riwaya for every selected one; "@كل الروايات" shows all.
-    const QString &RiwayaFilter() const { return m_riwayaFilter; }
-    void setRiwayaFilter(const QString &filter) { m_riwayaFilter = filter; }
+    // Which riwayat of the Quran tapes are shown.
+    const ::RiwayaFilter &RiwayaFilter() const { return m_riwayaFilter; }
+    void setRiwayaFilter(const ::RiwayaFilter &filter) { m_riwayaFilter = filter; }
 
     // Runs after an expansion has filled the node and collapsed its siblings (the playing tape's
     // node may just have been created and needs its mark).
@@ -94,5 +95,5 @@ private:
 
     Catalogue &m_catalogue;
     KeyedTree &m_tree;
-    QString m_riwayaFilter;
+    ::RiwayaFilter m_riwayaFilter;
 };

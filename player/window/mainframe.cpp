@@ -236,7 +236,7 @@ void MainFrame::LoadSettings()
         setWindowState(*s.windowState == Settings::Maximised   ? Qt::WindowMaximized
                        : *s.windowState == Settings::Minimised ? Qt::WindowMinimized
                                                                : Qt::WindowNoState);
-    m_catalogueTree->setRiwayaFilter(s.RiwayaFilter);
+    m_catalogueTree->setRiwayaFilter(RiwayaFilter::fromStored(s.RiwayaFilter));
     m_layout->searchBar()->setSearchMode(s.searchMode);
     mnuMintoTray_Click(s.minimiseTarget);
 }
@@ -255,7 +255,7 @@ bool MainFrame::SaveSettings(int windowState)
     s.width = frame.width;
     s.height = frame.height;
     s.windowState = windowState;
-    s.RiwayaFilter = m_catalogueTree->RiwayaFilter();
+    s.RiwayaFilter = m_catalogueTree->RiwayaFilter().stored();
     s.searchMode = m_layout->searchBar()->searchMode();
     s.minimiseTarget = MainMenus::checkedIndex(m_mainMenus->items().mnuMintoTray) == 0
                            ? Settings::ToTray
@@ -285,7 +285,10 @@ void MainFrame::Foption_Click(int index)
 
 void MainFrame::Riwaya_Click(int index)
 {
-    m_catalogueTree->setRiwayaFilter(m_mainMenus->clickRiwaya(index));
+    // The filter decides; the menu shows it.
+    m_catalogueTree->setRiwayaFilter(
+        m_catalogueTree->RiwayaFilter().afterChoosing(index, m_mainMenus->riwayaItems()));
+    m_mainMenus->CheckRiwayaMenu(m_catalogueTree->RiwayaFilter());
     m_catalogueTree->rebuild();
 }
 

@@ -1,5 +1,7 @@
 #include "mainmenus.h"
 
+#include "riwayafilter.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -7,8 +9,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-const QString kAllRiwayat = u"كل الروايات"_s;
 
 QAction *addItem(QMenu *menu, const QString &name, const QString &text, bool enabled = true)
 {
@@ -71,7 +71,8 @@ MainMenus::MainMenus(QMenuBar *bar, QObject *parent)
     addArrayItem(khotab, m.DSort, u"DSort"_s, u"حسب الموضوع"_s, &MainMenus::dourousSortChosen);
     addSeparator(m.Tools, u"spp"_s);
     m.ARiwaya = addMenu(m.Tools, u"ARiwaya"_s, u"عرض الروايات"_s);
-    addArrayItem(m.ARiwaya, m.Riwaya, u"Riwaya"_s, kAllRiwayat, &MainMenus::riwayaChosen);
+    addArrayItem(m.ARiwaya, m.Riwaya, u"Riwaya"_s, RiwayaFilter::allRiwayat(),
+                 &MainMenus::riwayaChosen);
     addSeparator(m.Tools, u"spa"_s);
     m.mUpdate = addItem(m.Tools, u"mUpdate"_s, u"تحديث البرنامج"_s, false);
     m.IntOptions = addItem(m.Tools, u"IntOptions"_s, u"إعدادات الإنترنت"_s, false);
@@ -114,28 +115,12 @@ int MainMenus::checkedIndex(const QList<QAction *> &array)
     return -1;
 }
 
-QString MainMenus::clickRiwaya(int index)
+QStringList MainMenus::riwayaItems() const
 {
-    QList<QAction *> &items = m_items.Riwaya;
-    if (index <= 0 || index >= items.size()) {
-        checkOnly(items, 0);
-    } else {
-        // The action has already toggled itself; the rule looks at the state before the click.
-        const bool wasChecked = !items[index]->isChecked();
-        items[index]->setChecked(!wasChecked);
-        if (!wasChecked)
-            items[0]->setChecked(false);
-        bool every = items.size() > 1;
-        for (int k = 1; k < items.size(); ++k)
-            every = every && items[k]->isChecked();
-        if (every)
-            checkOnly(items, 0);
-    }
-    QString filter;
-    for (QAction *item : std::as_const(items))
-        if (item->isChecked())
-            filter += u'@' + item->text();
-    return filter;
+    QStringList items;
+    for (const QAction *item : m_items.Riwaya)
+        items.append(item->text());
+    return items;
 }
 
 void MainMenus::addRiwaya(qsizetype n, const QString &riwaya)
@@ -147,12 +132,10 @@ void MainMenus::addRiwaya(qsizetype n, const QString &riwaya)
     addArrayItem(m_items.ARiwaya, m_items.Riwaya, u"Riwaya"_s, riwaya, &MainMenus::riwayaChosen);
 }
 
-void MainMenus::CheckRiwayaMenu(const QString &filter)
+void MainMenus::CheckRiwayaMenu(const RiwayaFilter &filter)
 {
-    if (filter.isEmpty())
-        return;
     for (QAction *item : std::as_const(m_items.Riwaya))
-        item->setChecked(filter.contains(u'@' + item->text()));
+        item->setChecked(filter.isChosen(item->text()));
 }
 
 void MainMenus::SetMenuColor(const QColor &colour, bool all)

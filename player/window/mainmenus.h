@@ -3,11 +3,13 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class QAction;
-class QMenu;
 class QColor;
+class QMenu;
 class QMenuBar;
+class RiwayaFilter;
 
 // The main window's menu bar: "الرئيسية", "المحفوظات", "أدوات" and "حول البرنامج". Item arrays are
 // named name_index (QSort_0 .. QSort_3, Riwaya_0 ..); in each array of choices exactly one item is
@@ -32,13 +34,12 @@ public:
     static void checkOnly(const QList<QAction *> &array, int index);
     static int checkedIndex(const QList<QAction *> &array);
 
-    // The riwaya items after a click on item index (0 "كل الروايات" alone, or a riwaya toggled;
-    // all riwayat ticked come back to "كل الروايات"), and the filter they give.
-    QString clickRiwaya(int index);
+    // The captions of the riwaya items, in order (item 0 stands for every riwaya).
+    QStringList riwayaItems() const;
     // Adds the item of riwaya number n.
     void addRiwaya(qsizetype n, const QString &riwaya);
-    // Ticks the items the filter names.
-    void CheckRiwayaMenu(const QString &filter);
+    // Ticks the items the filter chooses, and only those.
+    void CheckRiwayaMenu(const RiwayaFilter &filter);
     // Paints the menu bar, and with all its menus too, in a colour.
     void SetMenuColor(const QColor &colour, bool all);
 

@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "general.h"
+#include "riwayafilter.h"
 
 #include <QStringList>
 
@@ -12,7 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 
 QString Settings::defaultRiwayaFilter()
 {
-    return u"@كل الروايات"_s;
+    return ::RiwayaFilter().stored();
 }
 
 namespace SettingsStore {

@@ -150,7 +150,7 @@ private Q_SLOTS:
         // The same after a change of the riwaya filter; a queue entry that plays keeps its mark.
         m_queue->PlayNextInPlayList();
         m_player->play(1000);
-        m_catalogueTree->setRiwayaFilter(u"@حفص"_s);
+        m_catalogueTree->setRiwayaFilter(RiwayaFilter::fromStored(u"@حفص"_s));
         m_catalogueTree->rebuild();
         QCOMPARE(shownEntries(), before);
         QCOMPARE(image(before.first()), u"sound"_s);
