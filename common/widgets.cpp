@@ -64,10 +64,27 @@ public:
     }
 };
 
+// Set by the first forced close and kept until the event loop has ended: a close already under
+// way when it came (a question on screen) goes on, once the question is gone, as a forced one.
+bool closingWithForce = false;
+
 } // namespace
+
+bool ClosingWithForce()
+{
+    return closingWithForce;
+}
 
 bool UnloadAllWindows(bool force, QWidget *closing)
 {
+    // Only the first forced call ends the program, once every window has had its close.
+    const bool ends = force && !closingWithForce;
+    if (ends) {
+        closingWithForce = true;
+        QObject::connect(
+            qApp, &QCoreApplication::aboutToQuit, qApp, [] { closingWithForce = false; },
+            Qt::SingleShotConnection);
+    }
     QList<QPointer<QWidget>> windows;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->isVisible() || w->isMinimized())
@@ -76,10 +93,11 @@ bool UnloadAllWindows(bool force, QWidget *closing)
         QWidget *w = *it;
         if (!w || w == closing)
             continue;
-        if (!w->close() && !force)
+        // Read after each close: a window's question may have let a forced close in meanwhile.
+        if (!w->close() && !closingWithForce)
             return false;
     }
-    if (force)
+    if (ends)
         QCoreApplication::exit(0);
     return true;
 }

@@ -7,7 +7,13 @@ class QWidget;
 // Without force, stops at the first window that refuses to close and returns false. With force,
 // or once no window is left, the program ends. closing names a window whose close is already
 // under way (the caller's own), which is not asked again.
+//
+// A forced close is the one nobody may be there to answer (the desktop ending the session). From
+// the first one until the event loop has ended, ClosingWithForce() is true: windows close without
+// asking, every call is forced (a window's own closing handler's, one already under way when the
+// forced one came), and a window that still refuses holds nothing open.
 bool UnloadAllWindows(bool force, QWidget *closing = nullptr);
+bool ClosingWithForce();
 
 // Lays a control out right to left: its expanders, texts and scroll bars run from the right edge.
 void SetRightToLeftLayout(QWidget *control);

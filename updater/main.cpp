@@ -1,5 +1,6 @@
 #include "accessibility.h"
 #include "appfolder.h"
+#include "closesignals.h"
 #include "updateform.h"
 #include "updateprocedure.h"
 #include "widgets.h"
@@ -41,6 +42,10 @@ int StartUpdater(int argc, char **argv)
     // The player to start again is the one beside the updater, wherever the data are.
     form.procedure().setProgramFolder(QCoreApplication::applicationDirPath());
     form.setInstalled(folder.installed());
+    // Logout, shutdown and a stop of the user's service close the window: a running update is
+    // cancelled, stops between two steps, and the program ends once it has.
+    CloseSignals closeSignals;
+    QObject::connect(&closeSignals, &CloseSignals::closeRequested, &form, &QWidget::close);
     form.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "editingui.h"
+#include "widgets.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -381,7 +382,9 @@ void CatalogueFileWindow::onEscape()
 
 void CatalogueFileWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_text->document()->isModified()) {
+    // A forced close (the desktop ending the session) has nobody to ask: the file stays as it was
+    // last saved, whole, rather than be written with a text that was never checked.
+    if (!m_text->document()->isModified() || ClosingWithForce()) {
         event->accept();
         return;
     }

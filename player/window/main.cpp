@@ -1,5 +1,6 @@
 #include "accessibility.h"
 #include "appfolder.h"
+#include "closesignals.h"
 #include "mainframe.h"
 #include "startupreport.h"
 #include "toolcommands.h"
@@ -49,6 +50,12 @@ int StartUp(int argc, char **argv)
     // The updater is installed beside the player, wherever the data are.
     mainframe.tools().setProgramFolder(QCoreApplication::applicationDirPath());
     StartupReport::quitWhenShown(&mainframe);
+    // Logout, shutdown and a stop of the user's service close the program as its Exit item does,
+    // settings written, but forced: no window may hold the desktop's end up with a question.
+    // Before this point nothing has been changed that closing would have to keep.
+    CloseSignals closeSignals;
+    QObject::connect(&closeSignals, &CloseSignals::closeRequested, &mainframe,
+                     [] { UnloadAllWindows(true); });
     mainframe.show();
     return app.exec();
 }

@@ -377,9 +377,15 @@ void MainFrame::closeEvent(QCloseEvent *event)
         m_player->StopPlay();
         if (isHidden() && m_tray->inTray())
             m_tray->mnuShow_Click();
-        if (!SaveSettings(state)) // modal: the program is about to end
-            QMessageBox::warning(this, caption().trimmed(),
-                                 u"تعذر حفظ الإعدادات في الملف config.ini."_s);
+        // Modal: the program is about to end. A forced close has nobody to answer a box.
+        if (!SaveSettings(state)) {
+            if (ClosingWithForce())
+                qWarning("the settings could not be written to %s",
+                         qPrintable(m_appFolder + u"/config.ini"_s));
+            else
+                QMessageBox::warning(this, caption().trimmed(),
+                                     u"تعذر حفظ الإعدادات في الملف config.ini."_s);
+        }
         DeleteFromTray();
         m_unloaded = true;
     }

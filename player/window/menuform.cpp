@@ -90,20 +90,6 @@ QAction *MenuForm::addSeparator(QMenu *menu, const QString &name)
     return action;
 }
 
-void MenuForm::enable(QAction *item, bool enabled)
-{
-    item->setEnabled(enabled && !m_unavailable.contains(item));
-}
-
-void MenuForm::setAvailable(QAction *item, bool available)
-{
-    if (available)
-        m_unavailable.remove(item);
-    else
-        m_unavailable.insert(item);
-    enable(item, available);
-}
-
 bool MenuForm::playNextRule(const State &state, QString *caption)
 {
     const qsizetype entries = state.queueKeys.size();
@@ -121,9 +107,9 @@ void MenuForm::enableForLinks(const LinkPair &links)
 {
     const TreeItems &p = m_treeItems;
     for (QAction *item : {p.mnulisten, p.mnuDMP3, p.mnuSaveMP3})
-        enable(item, !links.mp3.isEmpty());
+        item->setEnabled(!links.mp3.isEmpty());
     for (QAction *item : {p.mnulistenrm, p.mnuDRM, p.mnuSaveRM})
-        enable(item, !links.rm.isEmpty());
+        item->setEnabled(!links.rm.isEmpty());
 }
 
 void MenuForm::prepareTreePopup(const State &state)
@@ -189,11 +175,11 @@ void MenuForm::PrepareTrayMenu(const State &state, const LinkPair &playedLinks)
     const bool rm = playing && !playedLinks.rm.isEmpty();
     for (QAction *item : {t.mnuSaveMP3Tray, t.mnuCopyLinkMP3Tray}) {
         show(item, mp3);
-        enable(item, mp3);
+        item->setEnabled(mp3);
     }
     for (QAction *item : {t.mnuSaveRMTray, t.mnuCopyLinkRMTray}) {
         show(item, rm);
-        enable(item, rm);
+        item->setEnabled(rm);
     }
 
     const bool loaded = !state.clipText.isEmpty();

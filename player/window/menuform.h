@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -62,13 +61,9 @@ public:
     // Shows and hides the tray menu's items; playedLinks are the links of the tape being played.
     void PrepareTrayMenu(const State &state, const LinkPair &playedLinks);
 
-    // Items whose feature is not there yet stay disabled whatever the rules say.
-    void setAvailable(QAction *item, bool available);
-
 private:
     QAction *add(QMenu *menu, const QString &name, const QString &text);
     QAction *addSeparator(QMenu *menu, const QString &name);
-    void enable(QAction *item, bool enabled);
     // Whether the "next in the queue" item shows, and its caption when it does.
     static bool playNextRule(const State &state, QString *caption);
     void moveRules(const State &state);
@@ -77,5 +72,4 @@ private:
     QMenu *m_tray;
     TrayItems m_trayItems{};
     TreeItems m_treeItems{};
-    QSet<QAction *> m_unavailable;
 };

@@ -10,6 +10,7 @@
 #include "playqueue.h"
 #include "scriptedplayer.h"
 #include "tapekeys.h"
+#include "widgets.h"
 #include "windowdriver.h"
 
 #include <QAction>
@@ -583,6 +584,68 @@ private Q_SLOTS:
         QCOMPARE(takeMessage(), QString());
         QCOMPARE(bytesOf(u"a.txt"_s), crlf({kFatiha, kBaqara, kLesson, kOnly, song}));
         QVERIFY(m_driver.showTape(song));
+    }
+
+    // The desktop's end of the session is a forced close, which nobody may be there to answer:
+    // whether the file window has unsaved changes or its question is already on screen (the user
+    // chose Exit and is away), nothing more is asked, the file stays as last saved, the main
+    // window closes with its settings written, and the event loop ends.
+    void forcedCloseAsksNothing_data()
+    {
+        QTest::addColumn<bool>("questionShown");
+        QTest::addRow("changes unsaved") << false;
+        QTest::addRow("question on screen") << true;
+    }
+    void forcedCloseAsksNothing()
+    {
+        QFETCH(bool, questionShown);
+        open();
+        const QString config = m_app + u"/config.ini"_s;
+        CatalogueFileWindow *window = openFile(u"a.txt"_s);
+        QVERIFY(window);
+        const QByteArray before = bytesOf(u"a.txt"_s);
+        typeText(textOf(window), kOnly);
+        QVERIFY(window->isWindowModified());
+        QVERIFY(!QFileInfo::exists(config));
+
+        // With questionShown the first question gets the forced close; any other question is
+        // noted and cancelled, so that a fault fails the test instead of leaving it waiting.
+        bool forced = false;
+        QString pending;
+        QTimer questions;
+        questions.setInterval(10);
+        connect(&questions, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            if (questionShown && !forced) {
+                forced = true;
+                pending = box->objectName();
+                UnloadAllWindows(true);
+                return;
+            }
+            m_asked.append(box->objectName());
+            box->close();
+        });
+        questions.start();
+        QTimer::singleShot(0, this, [&] {
+            if (questionShown) {
+                m_driver.action(u"Exit"_s)->trigger();
+            } else {
+                forced = true;
+                UnloadAllWindows(true);
+            }
+        });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        questions.stop();
+
+        QVERIFY(forced);
+        QCOMPARE(pending, questionShown ? u"closeQuestion"_s : QString());
+        QCOMPARE(m_asked, QStringList());
+        QVERIFY(!ClosingWithForce()); // over with the event loop
+        QCOMPARE(bytesOf(u"a.txt"_s), before);
+        QVERIFY(!m_driver.window().isVisible());
+        QCOMPARE(readCodePageLines(config).size(), 13);
     }
 };
 
