@@ -5,12 +5,14 @@
 
 // Keys of tree nodes and the records derived from a tape, built and taken apart in one place.
 //
-//   folder      path components each followed by "/"          "القرآن الكريم/حفص/"
-//   placeholder folder key + "-tmp"                            (the child of a folder not yet
-//   filled) tape        "Leaf-" + record line                          "Leaf-القرآن الكريم!R/001
-//   …!…" queue entry "Leaf-" + queue record (category "قائمة الانتظار") favourite   "Leaf-" +
-//   favourite record (category "أشرطتي المفضلة") search hit  first field "Leaf-" + search text +
-//   "@@@###" + the record's own category
+// clang-format off
+//   folder       path components each followed by "/"        "القرآن الكريم/حفص/"
+//   placeholder  folder key + "-tmp"                          (the child of a folder not yet filled)
+//   tape         "Leaf-" + record line                        "Leaf-القرآن الكريم!R/001 …!…"
+//   queue entry  "Leaf-" + queue record                       (category "قائمة الانتظار")
+//   favourite    "Leaf-" + favourite record                   (category "أشرطتي المفضلة")
+//   search hit   first field "Leaf-" + search text + "@@@###" + the record's own category
+// clang-format on
 namespace TapeKeys {
 
 // The category of the play queue's branch and records, and of the favourites.
