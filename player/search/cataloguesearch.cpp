@@ -7,11 +7,15 @@
 #include "taperecord.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <iterator>
+#include <thread>
 
 namespace {
 constexpr qsizetype kCheckEvery = 512; // entries between looks at the clock
+// From this many entries a search runs on two threads.
+constexpr qsizetype kTwoThreadsFrom = 100000;
 } // namespace
 
 CatalogueSearch::CatalogueSearch(const CatalogueIndex &index)
@@ -175,15 +179,36 @@ QList<qsizetype> CatalogueSearch::run(const Query &query, const KeepGoing &keepG
     // A needle the code page cannot hold is in no packed text: only texts kept apart may hold it.
     const bool inPacked = std::none_of(query.encoded.cbegin(), query.encoded.cend(),
                                        [](const QByteArray &n) { return n.isEmpty(); });
+    // A large catalogue is searched on two threads: the second half on a helper thread that
+    // this one waits for; a stop (keepGoing, asked here only) keeps what the first half found.
     qsizetype searched = 1; // entries before this one are searched
-    while (searched < total) {
-        const qsizetype next = std::min(total, searched + kCheckEvery);
+    qsizetype split = total;
+    QList<qsizetype> secondHalf;
+    std::atomic<bool> abandon = false;
+    std::thread helper;
+    if (inPacked && total >= kTwoThreadsFrom) {
+        split = total / 2;
+        helper = std::thread([&] {
+            for (qsizetype from = split; from < total && !abandon; from += kCheckEvery)
+                scanPacked(query, from, std::min(total, from + kCheckEvery), secondHalf);
+        });
+    }
+    while (searched < split) {
+        const qsizetype next = std::min(split, searched + kCheckEvery);
         if (inPacked)
             scanPacked(query, searched, next, found);
         searched = next;
         if (searched < total && !pause(keepGoing)) {
             m_stopped = true;
             break;
+        }
+    }
+    if (helper.joinable()) {
+        abandon = m_stopped;
+        helper.join();
+        if (!m_stopped) {
+            found.append(secondHalf);
+            searched = total;
         }
     }
     // Entries kept apart (typed with characters outside the code page, or changed in place),

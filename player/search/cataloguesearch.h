@@ -22,9 +22,10 @@ class CatalogueIndex;
 // appended entries are added at the next search, entries changed or cleared in place are
 // normalised again, and a reloaded index starts it anew.
 //
-// The search runs in the caller's thread and calls keepGoing at least every 20 ms, so that the
-// window can process its events; when keepGoing returns false the search stops and returns the
-// matches found so far.
+// The search runs in the caller's thread (a large catalogue's second half on a helper thread it
+// waits for) and calls keepGoing at least every 20 ms, so that the window can process its events;
+// when keepGoing returns false the search stops and returns the matches found so far, the first
+// ones in index order.
 class CatalogueSearch
 {
 public:

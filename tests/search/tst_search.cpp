@@ -158,6 +158,37 @@ private Q_SLOTS:
         QCOMPARE(search.run(*query).size(), 3000);
         QVERIFY(!search.stopped());
     }
+
+    // A large catalogue is searched in two halves at once: the matches are those of a search
+    // record by record, in index order, and a stop keeps the first ones. One changed record and
+    // one outside the code page are found in their places.
+    void aLargeCatalogueGivesTheSameMatches()
+    {
+        QStringList records;
+        QList<qsizetype> expected;
+        for (int i = 0; i < 150000; ++i) {
+            const bool hit = i % 7 == 3;
+            records.append(
+                u"دروس!S/درس %1 %2!فقه!a.mp3"_s.arg(hit ? u"الحكمة"_s : u"البيان"_s).arg(i));
+            if (hit)
+                expected.append(i + 1);
+        }
+        load(records);
+        m_catalogue->index().setEntry(2, u"دروس/S/x"_s, u"دروس!S/الحكمة مكررة!فقه!b.mp3"_s, 0);
+        m_catalogue->Add2Tree(u"دروس!S/الحكمة ✓!فقه!c.mp3"_s, 0);
+        expected.insert(0, 2);
+        expected.append(m_catalogue->index().size() - 1);
+        CatalogueSearch search(m_catalogue->index());
+        const auto query = CatalogueSearch::prepare(u"حكمة"_s, CatalogueSearch::Words);
+        QCOMPARE(search.run(*query), expected);
+        QVERIFY(!search.stopped());
+
+        search.setPauseInterval(0);
+        const QList<qsizetype> first = search.run(*query, [] { return false; });
+        QVERIFY(search.stopped());
+        QVERIFY(!first.isEmpty() && first.size() < expected.size());
+        QCOMPARE(first, expected.mid(0, first.size()));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSearch)
