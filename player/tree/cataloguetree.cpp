@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -83,24 +84,40 @@ void CatalogueTree::regroup(const QStringList &words)
     // An entry is concerned when its whole text (path, record, number) holds every word; the
     // record is looked at first, as it usually decides alone.
     CatalogueIndex &index = m_catalogue.index();
+    const TreePaths &paths = m_catalogue.paths();
+    // The records' values are in the lists since they were indexed: only their paths change.
+    TreePaths::KindCache kinds;
+    TreePaths::Shape shape;
+    QString record;
+    // Whether a path holds a word: a word without "/" lies within one of its components, and
+    // components are shared by many entries, so each is looked at once per word.
+    std::vector<QHash<std::uint32_t, bool>> inComponent(std::size_t(words.size()));
+    const auto pathHolds = [&](qsizetype i, qsizetype w) {
+        const QString &word = words[w];
+        if (word.contains(u'/'))
+            return index.path(i).contains(word);
+        QHash<std::uint32_t, bool> &known = inComponent[std::size_t(w)];
+        for (int k = 0; k < index.componentCount(i); ++k) {
+            const std::uint32_t id = index.componentId(i, k);
+            auto it = known.constFind(id);
+            if (it == known.constEnd())
+                it = known.insert(id, index.componentText(id).contains(word));
+            if (*it)
+                return true;
+        }
+        return false;
+    };
     for (qsizetype i = 1; i < index.size(); ++i) {
         if (index.isEmptyEntry(i))
             continue;
-        const QString record = index.record(i);
+        index.recordInto(i, record);
         bool concerned = true;
-        QString path;
-        for (const QString &word : words) {
-            if (record.contains(word))
-                continue;
-            if (path.isEmpty())
-                path = index.path(i);
-            if (!path.contains(word)) {
-                concerned = false;
-                break;
-            }
+        for (qsizetype w = 0; w < words.size() && concerned; ++w)
+            concerned = record.contains(words[w]) || pathHolds(i, w);
+        if (concerned) {
+            paths.shapeOf(record, kinds, shape);
+            index.setPath(i, shape.path);
         }
-        if (concerned)
-            index.setPath(i, m_catalogue.BuildPath(record));
     }
     rebuild();
 }
