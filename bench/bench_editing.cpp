@@ -93,10 +93,9 @@ QString folderNear(const CatalogueIndex &index, qsizetype wanted)
         }
     };
     for (const auto &[id, count] : roots)
-        consider(index.componentText(id).toString() + u'/', count);
+        consider(index.componentText(id) + u'/', count);
     for (const auto &[ids, count] : folders)
-        consider(index.componentText(ids.first).toString() + u'/' +
-                     index.componentText(ids.second).toString() + u'/',
+        consider(index.componentText(ids.first) + u'/' + index.componentText(ids.second) + u'/',
                  count);
     return best;
 }

@@ -63,6 +63,11 @@ void decodeInto(QByteArrayView bytes, QString &out)
         dst[i] = map[src[i]];
 }
 
+char16_t decodeByte(char byte)
+{
+    return tables().toUnicode[std::size_t(static_cast<unsigned char>(byte))];
+}
+
 QString decode(QByteArrayView bytes)
 {
     QString out;

@@ -14,6 +14,8 @@ namespace CodePage {
 
 // Decodes windows-1256 bytes; every byte gives exactly one character.
 QString decode(QByteArrayView bytes);
+// The character of one byte.
+char16_t decodeByte(char byte);
 // Same, into an existing string (reuses its buffer).
 void decodeInto(QByteArrayView bytes, QString &out);
 

@@ -47,7 +47,7 @@ void Catalogue::BuildTree()
 
 void Catalogue::appendParsed(int nfile, ParsedFile &file)
 {
-    if (file.tooLarge) {
+    if (file.tooLarge || file.slow) {
         LireLinks(nfile, false);
         return;
     }

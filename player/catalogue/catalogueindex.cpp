@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,28 +14,30 @@ namespace {
 constexpr std::size_t kChunkBytes = std::size_t(8) << 20;
 } // namespace
 
-// Calls visit(depth, component) for each component of path, down to kMaxDepth.
-template<typename Visit>
-void CatalogueIndex::forEachComponent(QStringView path, Visit &&visit)
+// Calls visit(depth, component) for each component of path (text or code-page bytes), down to
+// kMaxDepth.
+template<typename View, typename Visit>
+void CatalogueIndex::forEachComponent(View path, Visit &&visit)
 {
+    using Unit = std::conditional_t<std::is_same_v<View, QStringView>, char16_t, char>;
     qsizetype start = 0;
     for (std::size_t depth = 0;; ++depth) {
-        const qsizetype slash = depth + 1 < kMaxDepth ? path.indexOf(u'/', start) : -1;
-        visit(depth, slash < 0 ? path.mid(start) : path.mid(start, slash - start));
+        const qsizetype slash = depth + 1 < kMaxDepth ? path.indexOf(Unit('/'), start) : -1;
+        visit(depth, slash < 0 ? path.sliced(start) : path.sliced(start, slash - start));
         if (slash < 0)
             return;
         start = slash + 1;
     }
 }
 
-template<typename Shape, typename Intern>
-void CatalogueIndex::storeComponents(QStringView path, Shape &shape,
-                                     std::vector<std::uint32_t> &ids, Intern &&intern)
+template<typename View, typename Shape, typename Intern>
+void CatalogueIndex::storeComponents(View path, Shape &shape, std::vector<std::uint32_t> &ids,
+                                     Intern &&intern)
 {
     shape.pathLength = 0;
     shape.categoryFirst = false;
     shape.thirdSecond = false;
-    forEachComponent(path, [&](std::size_t depth, QStringView part) {
+    forEachComponent(path, [&](std::size_t depth, View part) {
         const std::uint32_t id = intern(kPathSlots + depth, part);
         ++shape.pathLength;
         if (depth == 0 && id == shape.category)
@@ -72,6 +75,7 @@ void CatalogueIndex::reset()
     m_components.clear();
     m_componentHashes.clear();
     m_componentTable.clear();
+    m_wideComponents.clear();
     m_recent.clear();
 }
 
@@ -129,7 +133,7 @@ QString CatalogueIndex::path(qsizetype i) const
     for (std::size_t k = 0; k < e.pathLength; ++k) {
         if (k)
             text.append(u'/');
-        text.append(m_components[componentOf(e, k)]);
+        text.append(componentText(componentOf(e, k)));
     }
     return text;
 }
@@ -189,7 +193,7 @@ qsizetype CatalogueIndex::appendRead(QStringView path, QStringView record,
     return size() - 1;
 }
 
-void CatalogueIndex::Batch::add(QStringView path, QStringView category, QStringView third,
+void CatalogueIndex::Batch::add(QByteArrayView path, QByteArrayView category, QByteArrayView third,
                                 std::uint32_t offset, std::uint32_t length)
 {
     // Numbered in the order appending one by one interns them: fields first, then the path.
@@ -198,7 +202,7 @@ void CatalogueIndex::Batch::add(QStringView path, QStringView category, QStringV
     r.thirdField = internAt(kThirdFieldSlot, third);
     r.pathOffset = std::uint32_t(m_pathIds.size());
     storeComponents(path, r, m_pathIds,
-                    [this](std::size_t slot, QStringView part) { return internAt(slot, part); });
+                    [this](std::size_t slot, QByteArrayView part) { return internAt(slot, part); });
     m_entries.push_back(r);
 }
 
@@ -208,7 +212,7 @@ void CatalogueIndex::Batch::reserve(std::size_t records)
     m_pathIds.reserve(records * 3);
 }
 
-std::uint32_t CatalogueIndex::Batch::internAt(std::size_t slot, QStringView component)
+std::uint32_t CatalogueIndex::Batch::internAt(std::size_t slot, QByteArrayView component)
 {
     if (slot >= m_recent.size())
         m_recent.resize(slot + 1, kNoId);
@@ -255,7 +259,7 @@ void CatalogueIndex::appendBatch(Batch &batch, const QByteArray &bytes, bool ado
     // in that order numbers new components exactly as appending record after record does.
     std::vector<std::uint32_t> ids(batch.componentCount());
     for (std::uint32_t i = 0; i < ids.size(); ++i)
-        ids[i] = intern(batch.component(i), batch.m_hashes[i]);
+        ids[i] = internBytes(batch.component(i), batch.m_hashes[i]);
     std::uint32_t chunk = kNoId;
     if (adopt) {
         m_chunks.push_back(bytes);
@@ -352,48 +356,106 @@ void CatalogueIndex::storeRecord(Entry &e, QStringView record)
     m_wide.append(record.toString());
 }
 
-std::uint32_t CatalogueIndex::intern(QStringView component, std::uint32_t hash)
+QString CatalogueIndex::componentText(std::uint32_t id) const
+{
+    const Component &c = m_components[id];
+    if (c.wide)
+        return m_wideComponents[c.wide - 1];
+    return CodePage::decode(QByteArrayView(c.bytes, c.length));
+}
+
+std::uint32_t CatalogueIndex::intern(QStringView component)
+{
+    m_encoded.resize(component.size());
+    if (!CodePage::tryEncodeInto(component, m_encoded.data()))
+        return internWide(component);
+    return internBytes(m_encoded, hashOf(m_encoded));
+}
+
+std::uint32_t CatalogueIndex::internBytes(QByteArrayView component, std::uint32_t hash)
 {
     if (2 * (m_components.size() + 1) > m_componentTable.size())
         growComponentTable();
     const std::size_t mask = m_componentTable.size() - 1;
+    const auto n = std::size_t(component.size());
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         const std::uint32_t slot = m_componentTable[at];
         if (slot == 0) {
             const auto id = std::uint32_t(m_components.size());
-            const auto n = std::size_t(component.size());
             if (m_componentPages.empty() || m_pageUsed + n > m_pageSize) {
-                constexpr std::size_t kPageChars = std::size_t(1) << 18;
-                m_pageSize = std::max(kPageChars, n);
-                m_componentPages.push_back(std::make_unique_for_overwrite<char16_t[]>(m_pageSize));
+                constexpr std::size_t kPageBytes = std::size_t(1) << 19;
+                m_pageSize = std::max(kPageBytes, n);
+                m_componentPages.push_back(std::make_unique_for_overwrite<char[]>(m_pageSize));
                 m_pageUsed = 0;
             }
-            char16_t *text = m_componentPages.back().get() + m_pageUsed;
-            std::copy_n(component.utf16(), n, text);
+            char *bytes = m_componentPages.back().get() + m_pageUsed;
+            if (n)
+                std::memcpy(bytes, component.data(), n);
             m_pageUsed += n;
-            m_components.emplace_back(text, qsizetype(n));
+            m_components.push_back({bytes, std::uint32_t(n), 0});
             m_componentHashes.push_back(hash);
             m_componentTable[at] = id + 1;
             return id;
         }
-        if (m_componentHashes[slot - 1] == hash && m_components[slot - 1] == component)
+        const Component &c = m_components[slot - 1];
+        if (m_componentHashes[slot - 1] == hash && !c.wide && c.length == n &&
+            (n == 0 || std::memcmp(c.bytes, component.data(), n) == 0))
             return slot - 1;
     }
+}
+
+std::uint32_t CatalogueIndex::internWide(QStringView component)
+{
+    if (const std::uint32_t known = findComponent(component); known != kNoId)
+        return known;
+    if (2 * (m_components.size() + 1) > m_componentTable.size())
+        growComponentTable();
+    const std::size_t mask = m_componentTable.size() - 1;
+    const auto hash = std::uint32_t(qHash(component));
+    std::size_t at = hash & mask;
+    while (m_componentTable[at] != 0)
+        at = (at + 1) & mask;
+    const auto id = std::uint32_t(m_components.size());
+    m_wideComponents.push_back(component.toString());
+    m_components.push_back(
+        {nullptr, std::uint32_t(component.size()), std::uint32_t(m_wideComponents.size())});
+    m_componentHashes.push_back(hash);
+    m_componentTable[at] = id + 1;
+    return id;
 }
 
 std::uint32_t CatalogueIndex::findComponent(QStringView component) const
 {
     if (m_componentTable.empty())
         return kNoId;
-    const std::uint32_t hash = hashOf(component);
+    QByteArray bytes;
+    const bool encoded = CodePage::tryEncode(component, bytes);
+    const std::uint32_t hash = encoded ? hashOf(bytes) : std::uint32_t(qHash(component));
     const std::size_t mask = m_componentTable.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
         const std::uint32_t slot = m_componentTable[at];
         if (slot == 0)
             return kNoId;
-        if (m_componentHashes[slot - 1] == hash && m_components[slot - 1] == component)
+        if (m_componentHashes[slot - 1] != hash)
+            continue;
+        const Component &c = m_components[slot - 1];
+        if (encoded ? !c.wide && QByteArrayView(c.bytes, c.length) == QByteArrayView(bytes)
+                    : c.wide && m_wideComponents[c.wide - 1] == component)
             return slot - 1;
     }
+}
+
+bool CatalogueIndex::componentEquals(std::uint32_t id, QStringView text) const
+{
+    const Component &c = m_components[id];
+    if (c.wide)
+        return m_wideComponents[c.wide - 1] == text;
+    if (c.length != std::uint32_t(text.size()))
+        return false;
+    for (std::uint32_t k = 0; k < c.length; ++k)
+        if (CodePage::decodeByte(c.bytes[k]) != text[k])
+            return false;
+    return true;
 }
 
 void CatalogueIndex::growComponentTable()
@@ -415,7 +477,7 @@ std::uint32_t CatalogueIndex::internAt(std::size_t slot, QStringView component)
     if (slot >= m_recent.size())
         m_recent.resize(slot + 1, kNoId);
     std::uint32_t &recent = m_recent[slot];
-    if (recent != kNoId && m_components[recent] == component)
+    if (recent != kNoId && componentEquals(recent, component))
         return recent;
     recent = intern(component);
     return recent;

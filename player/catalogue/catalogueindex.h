@@ -59,8 +59,9 @@ public:
     class Batch
     {
     public:
-        void add(QStringView path, QStringView category, QStringView third, std::uint32_t offset,
-                 std::uint32_t length);
+        // The path and fields in the code page's bytes (every line read from a file has them).
+        void add(QByteArrayView path, QByteArrayView category, QByteArrayView third,
+                 std::uint32_t offset, std::uint32_t length);
         bool isEmpty() const { return m_entries.empty(); }
         // Room for about this many records, so that the batch grows in few steps.
         void reserve(std::size_t records);
@@ -78,14 +79,14 @@ public:
             std::uint32_t category;
             std::uint32_t thirdField;
         };
-        std::uint32_t internAt(std::size_t slot, QStringView component);
+        std::uint32_t internAt(std::size_t slot, QByteArrayView component);
 
         std::vector<Record> m_entries;
         std::vector<std::uint32_t> m_hashes; // of each component, for the index's own table
         std::vector<std::uint32_t> m_pathIds;
-        QStringView component(std::uint32_t id) const
+        QByteArrayView component(std::uint32_t id) const
         {
-            return QStringView(m_texts).sliced(m_starts[id], m_starts[id + 1] - m_starts[id]);
+            return QByteArrayView(m_texts).sliced(m_starts[id], m_starts[id + 1] - m_starts[id]);
         }
         std::uint32_t componentCount() const { return std::uint32_t(m_starts.size() - 1); }
         void grow();
@@ -94,7 +95,7 @@ public:
         // an open-addressing table of their numbers (number + 1; 0 is a free slot). A loading
         // thread so makes a few large blocks instead of one small block a component, which
         // would stay behind in that thread's memory pool once the batch is appended.
-        QString m_texts;
+        QByteArray m_texts;
         std::vector<std::uint32_t> m_starts{0};
         std::vector<std::uint32_t> m_table;
         std::vector<std::uint32_t> m_recent;
@@ -115,8 +116,7 @@ public:
     // Interned numbers are stable while the index lives; componentText() gives the text back.
     int componentCount(qsizetype i) const;
     std::uint32_t componentId(qsizetype i, int k) const;
-    // The view stays valid while the index lives (until reset()): component texts never move.
-    QStringView componentText(std::uint32_t id) const { return m_components[id]; }
+    QString componentText(std::uint32_t id) const;
     // The interned numbers of the record's first and third fields (category; riwaya, section or
     // group), for filters that look at many entries at once.
     std::uint32_t categoryId(qsizetype i) const;
@@ -161,18 +161,24 @@ private:
     // can give one) stays, slashes and all, in its last component, so its text comes back whole.
     static constexpr std::size_t kMaxDepth = 0xffff;
 
-    template<typename Visit>
-    static void forEachComponent(QStringView path, Visit &&visit);
+    template<typename View, typename Visit>
+    static void forEachComponent(View path, Visit &&visit);
     void storeRecordBytes(Entry &e, QByteArrayView bytes);
     void storeRecord(Entry &e, QStringView record);
     void storePath(Entry &e, QStringView path);
     void storeFields(Entry &e, QStringView record);
-    static std::uint32_t hashOf(QStringView component) { return std::uint32_t(qHash(component)); }
-    std::uint32_t intern(QStringView component) { return intern(component, hashOf(component)); }
-    std::uint32_t intern(QStringView component, std::uint32_t hash);
+    static std::uint32_t hashOf(QByteArrayView component)
+    {
+        return std::uint32_t(qHash(component));
+    }
+    // Components in the code page go by their bytes; one it cannot hold is kept as text.
+    std::uint32_t intern(QStringView component);
+    std::uint32_t internBytes(QByteArrayView component, std::uint32_t hash);
+    std::uint32_t internWide(QStringView component);
     // The number of a component met before, or kNoId.
     std::uint32_t findComponent(QStringView component) const;
     void growComponentTable();
+    bool componentEquals(std::uint32_t id, QStringView text) const;
     std::uint32_t internAt(std::size_t slot, QStringView component);
     // The component numbers of a folder key ("A/B/"), or false when a component was never seen.
     bool keyComponents(QStringView key, std::vector<std::uint32_t> &ids) const;
@@ -184,8 +190,8 @@ private:
         return e.pathLength - e.categoryFirst - e.thirdSecond;
     }
     // Puts the numbers of a path's components after those in ids, as componentOf reads them.
-    template<typename Shape, typename Intern>
-    static void storeComponents(QStringView path, Shape &shape, std::vector<std::uint32_t> &ids,
+    template<typename View, typename Shape, typename Intern>
+    static void storeComponents(View path, Shape &shape, std::vector<std::uint32_t> &ids,
                                 Intern &&intern);
     QByteArrayView recordBytes(const Entry &e) const;
     void compactPaths();
@@ -207,15 +213,24 @@ private:
     // Paths: component numbers, side by side.
     std::vector<std::uint32_t> m_pathIds;
     std::size_t m_livePathIds = 0;
-    // Components: their texts side by side in pages that never move (a component lies in one
-    // page), a view of each, its hash, and an open-addressing table of numbers + 1 (0: free slot).
-    // A million records hold hundreds of thousands of distinct names: one block and one table
-    // node for each would cost more than the names themselves.
-    std::vector<std::unique_ptr<char16_t[]>> m_componentPages;
+    // Components: their windows-1256 bytes (one a character) side by side in pages that never
+    // move, each with its hash, and an open-addressing table of numbers + 1 (0: free slot). A
+    // million records hold hundreds of thousands of distinct names: one block and one table node
+    // for each, in UTF-16, would cost more than the names themselves. A component the code page
+    // cannot hold (typed by the user) keeps its text among the wide ones.
+    struct Component
+    {
+        const char *bytes = nullptr;
+        std::uint32_t length = 0;
+        std::uint32_t wide = 0; // number + 1 in m_wideComponents; 0: bytes
+    };
+    std::vector<std::unique_ptr<char[]>> m_componentPages;
     std::size_t m_pageUsed = 0;
     std::size_t m_pageSize = 0;
-    std::vector<QStringView> m_components;
+    std::vector<Component> m_components;
     std::vector<std::uint32_t> m_componentHashes;
     std::vector<std::uint32_t> m_componentTable;
+    std::vector<QString> m_wideComponents;
+    QByteArray m_encoded;                // a component being looked up, in the code page
     std::vector<std::uint32_t> m_recent; // last component interned, by slot
 };

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -31,8 +33,11 @@ ParsedFile parseCatalogueFile(const QString &path, const TreePaths &paths)
     TreePaths::KindCache kinds;
     QString line;
     TreePaths::Shape shape;
+    QByteArray pathBytes;
     const char *start = file.bytes.constData();
     CodePage::forEachLine(file.bytes, [&](QByteArrayView raw) {
+        if (file.slow)
+            return;
         CodePage::decodeInto(raw, line);
         if (!IsValidLine(line))
             return;
@@ -42,8 +47,37 @@ ParsedFile parseCatalogueFile(const QString &path, const TreePaths &paths)
             if (seen[std::size_t(v.list)].addIfNew(v.value) > 0)
                 file.firstSeen.emplace_back(v.list, v.value.toString());
         }
-        file.records.add(shape.path, shape.category, shape.third, std::uint32_t(raw.data() - start),
-                         std::uint32_t(raw.size()));
+        // The line is its bytes decoded one to one: a part of it lies at the same place in its
+        // bytes. The path is put together from its parts' bytes; a part joined from several
+        // names goes back into the code page.
+        const auto inLine = [&](QStringView part) {
+            const auto at = std::uintptr_t(part.data());
+            const auto begin = std::uintptr_t(line.constData());
+            return part.isEmpty() ||
+                   (at >= begin && at + std::uintptr_t(part.size()) * sizeof(QChar) <=
+                                       begin + std::uintptr_t(line.size()) * sizeof(QChar));
+        };
+        const auto bytesOf = [&](QStringView field) {
+            return field.isEmpty() ? QByteArrayView()
+                                   : raw.sliced(field.data() - line.constData(), field.size());
+        };
+        pathBytes.resize(shape.path.size());
+        char *out = pathBytes.data();
+        for (int k = 0; k < shape.partCount; ++k) {
+            const QStringView part = shape.parts[k];
+            if (k)
+                *out++ = '/';
+            if (inLine(part)) {
+                if (!part.isEmpty())
+                    std::memcpy(out, bytesOf(part).data(), std::size_t(part.size()));
+            } else if (!CodePage::tryEncodeInto(part, out)) {
+                file.slow = true;
+                return;
+            }
+            out += part.size();
+        }
+        file.records.add(pathBytes, bytesOf(shape.category), bytesOf(shape.third),
+                         std::uint32_t(raw.data() - start), std::uint32_t(raw.size()));
         file.recordBytes += raw.size();
     });
     return file;

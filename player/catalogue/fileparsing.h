@@ -20,6 +20,9 @@ struct ParsedFile
     bool readable = false;
     // Too large to address records in it by 32-bit offsets: to be read the slow way.
     bool tooLarge = false;
+    // A path the code page cannot hold (never made from a file's own bytes): to be read the slow
+    // way as well.
+    bool slow = false;
     QByteArray bytes;
     CatalogueIndex::Batch records;
     std::vector<std::pair<TreePaths::ListId, QString>> firstSeen;

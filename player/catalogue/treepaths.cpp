@@ -6,12 +6,17 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Writes the parts joined by "/" into path, reusing its buffer (a load builds a path a line).
-void joinPath(QString &path, std::initializer_list<QStringView> parts)
+// Writes the parts joined by "/" into the shape's path, reusing its buffer (a load builds a path
+// a line), and keeps the parts.
+void joinPath(TreePaths::Shape &shape, std::initializer_list<QStringView> parts)
 {
+    QString &path = shape.path;
     qsizetype size = 0;
-    for (QStringView p : parts)
+    shape.partCount = 0;
+    for (QStringView p : parts) {
         size += p.size() + 1;
+        shape.parts[shape.partCount++] = p;
+    }
     path.truncate(0);
     path.reserve(size);
     bool first = true;
@@ -106,12 +111,12 @@ void TreePaths::shapeOf(QStringView recordLine, KindCache &cache, Shape &shape) 
 
     switch (Kind(cache.kind)) {
     case Kind::Quran:
-        quranPath(shape.path, category, names, third);
+        quranPath(shape, category, names, third);
         shape.values[shape.valueCount++] = {ListId::Riwaya, third};
         shape.values[shape.valueCount++] = {ListId::Reciter, firstComponent(names)};
         break;
     case Kind::Lesson:
-        lessonPath(shape.path, category, names, third);
+        lessonPath(shape, category, names, third);
         shape.values[shape.valueCount++] = {ListId::Owner, firstComponent(names)};
         if (hasSection(third))
             shape.values[shape.valueCount++] = {ListId::Section, third};
@@ -120,24 +125,24 @@ void TreePaths::shapeOf(QStringView recordLine, KindCache &cache, Shape &shape) 
         // A group of "none" (or an empty one, which would leave the tape without a name) puts
         // the tape directly under its name path.
         if (hasSection(third))
-            joinPath(shape.path, {category, names, third});
+            joinPath(shape, {category, names, third});
         else
-            joinPath(shape.path, {category, names});
+            joinPath(shape, {category, names});
         break;
     }
 }
 
-void TreePaths::quranPath(QString &path, QStringView category, QStringView names,
+void TreePaths::quranPath(Shape &shape, QStringView category, QStringView names,
                           QStringView riwaya) const
 {
     const qsizetype slash = names.indexOf(u'/');
     if (QuranSort == 2)
-        return joinPath(path, {category, names});
+        return joinPath(shape, {category, names});
     if (slash < 0) {
         // No "reciter/surah" split: the whole name stands for the tape, so it is never lost.
         if (QuranSort == 3)
-            return joinPath(path, {category, names});
-        return joinPath(path, {category, riwaya, names});
+            return joinPath(shape, {category, names});
+        return joinPath(shape, {category, riwaya, names});
     }
     const QStringView reciter = names.left(slash);
     QStringView surah = names.mid(slash + 1);
@@ -145,34 +150,35 @@ void TreePaths::quranPath(QString &path, QStringView category, QStringView names
         surah = surah.left(next);
     switch (QuranSort) {
     case 1:
-        return joinPath(path, {category, riwaya, surah, reciter});
+        return joinPath(shape, {category, riwaya, surah, reciter});
     case 3:
-        return joinPath(path, {category, surah, reciter});
+        return joinPath(shape, {category, surah, reciter});
     default:
-        return joinPath(path, {category, riwaya, reciter, surah});
+        return joinPath(shape, {category, riwaya, reciter, surah});
     }
 }
 
-void TreePaths::lessonPath(QString &path, QStringView category, QStringView names,
+void TreePaths::lessonPath(Shape &shape, QStringView category, QStringView names,
                            QStringView section) const
 {
     if (DourousSort != 1 || !hasSection(section))
-        return joinPath(path, {category, names});
+        return joinPath(shape, {category, names});
 
     const QList<QStringView> s = names.split(u'/');
     const qsizetype u = s.size() - 1;
     if (u == 0) // a lone title: shown under its section as it stands
-        return joinPath(path, {category, section, names});
+        return joinPath(shape, {category, section, names});
+    QString &t = shape.joined;
     if (u == 1) {
-        const QString leaf = s[1].toString() + u" - "_s + s[0].toString();
-        return joinPath(path, {category, section, leaf});
+        t = s[1].toString() + u" - "_s + s[0].toString();
+        return joinPath(shape, {category, section, t});
     }
     // Series and owner form one folder, deepest first; the title is the leaf.
-    QString t;
+    t.truncate(0);
     for (qsizetype i = u - 1; i >= 0; --i) {
         t += u" - "_s;
         t += s[i];
     }
     t.remove(0, 2);
-    return joinPath(path, {category, section, t, s[u]});
+    return joinPath(shape, {category, section, t, s[u]});
 }

@@ -59,6 +59,10 @@ public:
     struct Shape
     {
         QString path;
+        // The parts the path was joined from, views of the record line or of joined below.
+        QStringView parts[4];
+        int partCount = 0;
+        QString joined; // a part made of several names (a series under its section)
         KnownValue values[3];
         int valueCount = 0;
         QStringView category;
@@ -86,9 +90,8 @@ private:
         Other
     };
 
-    void quranPath(QString &path, QStringView category, QStringView names,
-                   QStringView riwaya) const;
-    void lessonPath(QString &path, QStringView category, QStringView names,
+    void quranPath(Shape &shape, QStringView category, QStringView names, QStringView riwaya) const;
+    void lessonPath(Shape &shape, QStringView category, QStringView names,
                     QStringView section) const;
 
     // The category of the last record BuildPath saw and what kind of record it made.

@@ -152,7 +152,7 @@ QList<qsizetype> CatalogueTree::FilterRiwaya(const QList<qsizetype> &entries) co
         const std::uint32_t category = index.categoryId(i);
         auto q = isQuran.constFind(category);
         if (q == isQuran.constEnd()) {
-            const QStringView text = index.componentText(category);
+            const QString text = index.componentText(category);
             q = isQuran.insert(category, text.contains(u"قرآن"_s) && text.contains(u"كريم"_s));
         }
         if (*q && !all) {
@@ -175,11 +175,10 @@ CatalogueTree::ParsedEntry CatalogueTree::ParseEntry(const QString &key, qsizety
     ParsedEntry parsed;
     if (index.componentCount(i) > depth + 1) {
         parsed.isDir = true;
-        parsed.text = index.componentText(index.componentId(i, depth)).toString();
+        parsed.text = index.componentText(index.componentId(i, depth));
         parsed.key = key + parsed.text + u'/';
     } else {
-        parsed.text =
-            index.componentText(index.componentId(i, index.componentCount(i) - 1)).toString();
+        parsed.text = index.componentText(index.componentId(i, index.componentCount(i) - 1));
         parsed.key = TapeKeys::tapeKey(index.record(i));
     }
     return parsed;
@@ -204,7 +203,7 @@ void CatalogueTree::FillChildren(Node node, const QList<qsizetype> &entries)
             if (folders.contains(id))
                 continue;
             folders.insert(id);
-            const QString name = index.componentText(id).toString();
+            const QString name = index.componentText(id);
             const QString childKey = key + name + u'/';
             if (!NodeExists(childKey))
                 addFolder(node, childKey, u' ' + shownName(name));
@@ -274,7 +273,7 @@ QStringList CatalogueTree::tapesBelow(const QString &key) const
         Tape tape{{}, i};
         const int count = index.componentCount(i);
         for (int k = depth; k < count; ++k) {
-            const QString name = shownName(index.componentText(index.componentId(i, k)).toString());
+            const QString name = shownName(index.componentText(index.componentId(i, k)));
             tape.shown.append(k + 1 < count ? u' ' + name : name);
         }
         tapes.append(tape);
