@@ -483,11 +483,33 @@ std::uint32_t CatalogueIndex::internAt(std::size_t slot, QStringView component)
     return recent;
 }
 
+std::uint32_t CatalogueIndex::internBytesAt(std::size_t slot, QByteArrayView component)
+{
+    if (slot >= m_recent.size())
+        m_recent.resize(slot + 1, kNoId);
+    std::uint32_t &recent = m_recent[slot];
+    if (recent != kNoId) {
+        const Component &c = m_components[recent];
+        if (!c.wide && QByteArrayView(c.bytes, c.length) == component)
+            return recent;
+    }
+    recent = internBytes(component, hashOf(component));
+    return recent;
+}
+
 void CatalogueIndex::storePath(Entry &e, QStringView path)
 {
     e.pathOffset = std::uint32_t(m_pathIds.size());
-    storeComponents(path, e, m_pathIds,
-                    [this](std::size_t slot, QStringView part) { return internAt(slot, part); });
+    // A path in the code page (nearly all) is split and interned on its bytes.
+    m_pathBytes.resize(path.size());
+    if (CodePage::tryEncodeInto(path, m_pathBytes.data()))
+        storeComponents(
+            QByteArrayView(m_pathBytes), e, m_pathIds,
+            [this](std::size_t slot, QByteArrayView part) { return internBytesAt(slot, part); });
+    else
+        storeComponents(path, e, m_pathIds, [this](std::size_t slot, QStringView part) {
+            return internAt(slot, part);
+        });
     m_livePathIds += storedIds(e);
 }
 

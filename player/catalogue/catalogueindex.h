@@ -180,6 +180,7 @@ private:
     void growComponentTable();
     bool componentEquals(std::uint32_t id, QStringView text) const;
     std::uint32_t internAt(std::size_t slot, QStringView component);
+    std::uint32_t internBytesAt(std::size_t slot, QByteArrayView component);
     // The component numbers of a folder key ("A/B/"), or false when a component was never seen.
     bool keyComponents(QStringView key, std::vector<std::uint32_t> &ids) const;
     bool idsStartWith(const Entry &e, const std::vector<std::uint32_t> &ids) const;
@@ -232,5 +233,6 @@ private:
     std::vector<std::uint32_t> m_componentTable;
     std::vector<QString> m_wideComponents;
     QByteArray m_encoded;                // a component being looked up, in the code page
+    QByteArray m_pathBytes;              // a path being stored, in the code page
     std::vector<std::uint32_t> m_recent; // last component interned, by slot
 };
