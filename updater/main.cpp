@@ -1,16 +1,10 @@
-#include "accessibility.h"
-#include "appfolder.h"
 #include "closesignals.h"
+#include "programstart.h"
 #include "updateform.h"
 #include "updateprocedure.h"
 #include "widgets.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QMessageBox>
-#include <QNetworkProxyFactory>
-#include <QTranslator>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -21,27 +15,13 @@ namespace {
 int StartUpdater(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Renfold"_s);
-    QApplication::setLayoutDirection(Qt::RightToLeft);
-    UseRoomyButtons();
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Arabic), u"qtbase"_s, u"_"_s,
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
-    QNetworkProxyFactory::setUseSystemConfiguration(true);
-
-    InstallAccessibleWindows();
-    const AppFolder folder = chooseAppFolder(systemAppFolderPlaces());
-    if (!folder.ready()) {
-        QMessageBox box(QMessageBox::Critical, u"Renfold"_s, folder.error);
-        box.setObjectName(u"appFolderFailed"_s);
-        box.exec();
+    const std::optional<AppFolder> folder = StartArabicProgram(u"Renfold"_s);
+    if (!folder)
         return 1;
-    }
-    UpdateForm form(folder.path);
+    UpdateForm form(folder->path);
     // The player to start again is the one beside the updater, wherever the data are.
     form.procedure().setProgramFolder(QCoreApplication::applicationDirPath());
-    form.setInstalled(folder.installed());
+    form.setInstalled(folder->installed());
     // Logout, shutdown and a stop of the user's service close the window: a running update is
     // cancelled, stops between two steps, and the program ends once it has.
     CloseSignals closeSignals;
