@@ -119,3 +119,16 @@ void GiveListRowsFullHeight(QComboBox *list)
 {
     list->setItemDelegate(new FullHeightRows(list));
 }
+
+QMessageBox *ShowNotice(QWidget *window, QMessageBox::Icon icon, const QString &title,
+                        const QString &text, const QString &objectName,
+                        Qt::LayoutDirection direction)
+{
+    auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, window);
+    box->setObjectName(objectName);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    if (direction != Qt::LayoutDirectionAuto)
+        box->setLayoutDirection(direction);
+    box->open(); // modal to its window, returning at once
+    return box;
+}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QMessageBox>
+#include <QString>
+
 class QComboBox;
 class QWidget;
 
@@ -28,3 +31,11 @@ void UseRoomyButtons();
 // The rows of a list's popup get the whole height of the text they show: a hamza over an alif
 // ("أدعية") stands higher than the font's own height, which the style sizes rows by.
 void GiveListRowsFullHeight(QComboBox *list);
+
+// Shows a message with an OK button, modal to window but not blocking the caller (playback, the
+// queue and the search go on while it waits), deleted once closed. Tests find it by its object
+// name. A direction given lays the box out so (a left-to-right path, the editing windows' right
+// to left), whatever the program's.
+QMessageBox *ShowNotice(QWidget *window, QMessageBox::Icon icon, const QString &title,
+                        const QString &text, const QString &objectName,
+                        Qt::LayoutDirection direction = Qt::LayoutDirectionAuto);

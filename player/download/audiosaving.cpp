@@ -5,6 +5,7 @@
 #include "playback.h"
 #include "tapekeys.h"
 #include "taperecord.h"
+#include "widgets.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -253,12 +254,7 @@ QString AudioSaving::failureText(const Download::Result &result, const QString &
 
 void AudioSaving::showMessage(const QString &text, const QString &name, bool leftToRight)
 {
-    // Not modal: playback goes on while the message waits.
-    auto *box =
-        new QMessageBox(QMessageBox::Information, u"Marvoli"_s, text, QMessageBox::Ok, m_window);
-    box->setObjectName(name);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    if (leftToRight)
-        box->setLayoutDirection(Qt::LeftToRight);
-    box->open();
+    // It does not block: playback goes on while the message waits.
+    ShowNotice(m_window, QMessageBox::Information, u"Marvoli"_s, text, name,
+               leftToRight ? Qt::LeftToRight : Qt::LayoutDirectionAuto);
 }

@@ -4,6 +4,7 @@
 #include "searchbar.h"
 #include "tapekeys.h"
 #include "taperecord.h"
+#include "widgets.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -82,11 +83,8 @@ void SearchController::search(const QString &text, int mode)
 
     // Stopped before its first match, a search has found nothing just the same: say so.
     if (matches.isEmpty()) {
-        auto *box = new QMessageBox(QMessageBox::Information, QString(), u"لا توجد نتائج مطابقة"_s,
-                                    QMessageBox::Ok, m_window);
-        box->setObjectName(u"noResults"_s);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+        ShowNotice(m_window, QMessageBox::Information, QString(), u"لا توجد نتائج مطابقة"_s,
+                   u"noResults"_s);
         return;
     }
     const QString key = text.trimmed();

@@ -5,6 +5,7 @@
 #include "mainframe.h"
 #include "mprisservice.h"
 #include "playback.h"
+#include "widgets.h"
 
 #include <QDir>
 #include <QMenu>
@@ -60,11 +61,8 @@ void ListeningControls::saved(bool ok)
     // Once per run: the choice still holds until the program ends.
     if (ok || std::exchange(m_warned, true) || !m_window)
         return;
-    auto *box = new QMessageBox(QMessageBox::Warning, u"إعدادات الاستماع"_s,
-                                u"تعذر حفظ إعدادات الاستماع في الملف %1."_s.arg(
-                                    QString::fromLatin1(ListeningSettings::kFileName)),
-                                QMessageBox::Ok, m_window);
-    box->setObjectName(u"warning"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    ShowNotice(m_window, QMessageBox::Warning, u"إعدادات الاستماع"_s,
+               u"تعذر حفظ إعدادات الاستماع في الملف %1."_s.arg(
+                   QString::fromLatin1(ListeningSettings::kFileName)),
+               u"warning"_s);
 }

@@ -320,11 +320,7 @@ void MainFrame::syncSaveItems()
 
 void MainFrame::warn(const QString &title, const QString &text)
 {
-    // Not modal: playback and the queue go on while the message waits.
-    auto *box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
-    box->setObjectName(u"warning"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    ShowNotice(this, QMessageBox::Warning, title, text, u"warning"_s);
 }
 
 // ---- layout ---------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "toolcommands.h"
 
 #include "aboutform.h"
+#include "widgets.h"
 
 #include <QAction>
 #include <QDir>
@@ -68,9 +69,5 @@ void ToolCommands::start(const Command &command, const QString &failure)
     if (!command.program.isEmpty() &&
         QProcess::startDetached(command.program, command.arguments, m_appFolder))
         return;
-    auto *box =
-        new QMessageBox(QMessageBox::Warning, u"Marvoli"_s, failure, QMessageBox::Ok, m_window);
-    box->setObjectName(u"startFailed"_s);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    ShowNotice(m_window, QMessageBox::Warning, u"Marvoli"_s, failure, u"startFailed"_s);
 }
