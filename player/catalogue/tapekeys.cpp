@@ -1,5 +1,6 @@
 #include "tapekeys.h"
 
+#include "recordkinds.h"
 #include "taperecord.h"
 
 #include <QStringList>
@@ -15,7 +16,7 @@ const QString kLeaf = u"Leaf-"_s;
 // The one title rule; a search result's queue entry drops the parts after the surah.
 QString titleOf(QStringView tapeKey, bool keepLaterParts)
 {
-    const bool quran = categoryOf(tapeKey).contains(u"كريم"_s);
+    const bool quran = RecordKinds::titledAsQuran(categoryOf(tapeKey));
     const QStringList parts = RecordField(tapeKey, 1).toString().split(u'/');
     if (parts.size() < 2)
         return parts.join(u" - "_s);

@@ -1,5 +1,6 @@
 #include "treepaths.h"
 
+#include "recordkinds.h"
 #include "taperecord.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -35,16 +36,6 @@ QStringView firstComponent(QStringView names)
 }
 
 } // namespace
-
-bool TreePaths::isQuranRecord(QStringView category)
-{
-    return category.contains(u"كريم");
-}
-
-bool TreePaths::isLessonRecord(QStringView category)
-{
-    return category.contains(u"الدروس والخطب");
-}
 
 bool TreePaths::hasSection(QStringView field)
 {
@@ -104,9 +95,9 @@ void TreePaths::shapeOf(QStringView recordLine, KindCache &cache, Shape &shape) 
     // Records come in runs of one category: its kind is worked out once per run.
     if (cache.kind < 0 || category != cache.category) {
         cache.category = category.toString();
-        cache.kind = int(isQuranRecord(category)    ? Kind::Quran
-                         : isLessonRecord(category) ? Kind::Lesson
-                                                    : Kind::Other);
+        cache.kind = int(RecordKinds::groupedAsQuran(category)     ? Kind::Quran
+                         : RecordKinds::groupedAsLessons(category) ? Kind::Lesson
+                                                                   : Kind::Other);
     }
 
     switch (Kind(cache.kind)) {

@@ -77,8 +77,6 @@ public:
     // Empties the five lists (each back to its single empty entry 0).
     void resetLists();
 
-    static bool isQuranRecord(QStringView category);
-    static bool isLessonRecord(QStringView category);
     // Whether a section or group field names one: not empty and not "none" in any letter case.
     static bool hasSection(QStringView field);
 

@@ -3,6 +3,7 @@
 #include "catalogue.h"
 #include "codepage.h"
 #include "editingmessages.h"
+#include "recordkinds.h"
 #include "tapekeys.h"
 #include "taperecord.h"
 
@@ -14,7 +15,6 @@ using namespace EditingMessages;
 
 namespace {
 
-const QString kQuranCategory = u"القرآن الكريم"_s;
 const QString kAdditionsName = u"additions.txt"_s;
 const QString kMsgNoLink = u"فضلا أدخل رابط الشريط"_s;
 const QString kMsgNoCategory = u"رجاء اختر صنفا من القائمة أو اكتب في حقل التصنيف اسما جديدا"_s;
@@ -57,9 +57,9 @@ bool EditingMessages::isReservedCategory(QStringView category)
 
 RecordKind kindOfCategory(QStringView category)
 {
-    if (category.contains(kQuranCategory))
+    if (RecordKinds::editedAsQuran(category))
         return RecordKind::Quran;
-    if (category.contains(u"دروس"_s) && category.contains(u"خطب"_s))
+    if (RecordKinds::editedAsLessons(category))
         return RecordKind::Lessons;
     return RecordKind::Other;
 }

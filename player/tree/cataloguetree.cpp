@@ -1,6 +1,7 @@
 #include "cataloguetree.h"
 
 #include "catalogue.h"
+#include "recordkinds.h"
 #include "tapekeys.h"
 #include "treepaths.h"
 
@@ -153,7 +154,7 @@ QList<qsizetype> CatalogueTree::FilterRiwaya(const QList<qsizetype> &entries) co
         auto q = isQuran.constFind(category);
         if (q == isQuran.constEnd()) {
             const QString text = index.componentText(category);
-            q = isQuran.insert(category, text.contains(u"قرآن"_s) && text.contains(u"كريم"_s));
+            q = isQuran.insert(category, RecordKinds::filteredByRiwaya(text));
         }
         if (*q && !all) {
             const std::uint32_t riwaya = index.thirdFieldId(i);
