@@ -155,10 +155,7 @@ int main(int argc, char **argv)
     if (!bench)
         return 1;
     const QString marvoli = QString::fromUtf8(MARVOLI_EXECUTABLE);
-    for (const ShapedCatalogue &catalogue : bench->catalogues) {
-        std::printf("\n== %s-shaped catalogue\n", qPrintable(shapeName(catalogue.shape)));
-        if (const int rc = measureShape(marvoli, catalogue.folder, bench->records, bench->runs))
-            return rc;
-    }
-    return 0;
+    return measureEachShape(*bench, [&](const QString &folder) {
+        return measureShape(marvoli, folder, bench->records, bench->runs);
+    });
 }

@@ -131,10 +131,6 @@ int main(int argc, char *argv[])
     const std::optional<BenchCatalogue> bench = benchCatalogue(app);
     if (!bench)
         return 1;
-    for (const ShapedCatalogue &catalogue : bench->catalogues) {
-        std::printf("\n== %s-shaped catalogue\n", qPrintable(shapeName(catalogue.shape)));
-        if (const int rc = measureShape(*bench, catalogue.folder))
-            return rc;
-    }
-    return 0;
+    return measureEachShape(*bench,
+                            [&](const QString &folder) { return measureShape(*bench, folder); });
 }

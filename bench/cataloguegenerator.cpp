@@ -168,6 +168,20 @@ QString surahName(int s)
     return joined({kSurahNouns[s % 19], u" ", kSurahQualifiers[s / 19]});
 }
 
+// Appends a line in the code page, ended by CR LF. Every name above is meant to fit the code
+// page; a slip would silently become '?', so it stops the generation instead.
+bool appendLine(QByteArray &buffer, QStringView line, QString &error)
+{
+    QByteArray bytes;
+    if (!CodePage::tryEncode(line, bytes)) {
+        error = joined({u"a generated line does not fit windows-1256: ", line});
+        return false;
+    }
+    buffer.append(bytes);
+    buffer.append("\r\n", 2);
+    return true;
+}
+
 // Collects the lines of one kind of record and writes them into numbered files of at most
 // kRecordsPerFile records each (quran_001.txt, quran_002.txt, ...).
 class FileWriter
@@ -181,14 +195,8 @@ public:
 
     bool add(QStringView line)
     {
-        // Every name above is meant to fit the code page; a slip would silently become '?'.
-        QByteArray bytes;
-        if (!CodePage::tryEncode(line, bytes)) {
-            m_error = joined({u"a generated line does not fit windows-1256: ", line});
+        if (!appendLine(m_buffer, line, m_error))
             return false;
-        }
-        m_buffer.append(bytes);
-        m_buffer.append("\r\n", 2);
         if (++m_inFile == kRecordsPerFile)
             return flush();
         return true;
@@ -408,15 +416,10 @@ public:
 
     bool add(QStringView line)
     {
-        QByteArray bytes;
-        if (!CodePage::tryEncode(line, bytes)) {
-            m_error = joined({u"a generated line does not fit windows-1256: ", line});
-            return false;
-        }
         const int main = int(std::min<qint64>(kMainFiles - 1, m_written * kMainFiles / m_records));
         const int target = m_random.percent(33) ? kMainFiles + m_random.below(kUpdateFiles) : main;
-        m_buffers[target].append(bytes);
-        m_buffers[target].append("\r\n", 2);
+        if (!appendLine(m_buffers[target], line, m_error))
+            return false;
         ++m_written;
         return true;
     }
@@ -692,6 +695,17 @@ double readAndDecodeMs(const QString &folder, qint64 *lines)
     if (lines)
         *lines = count;
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+int measureEachShape(const BenchCatalogue &bench,
+                     const std::function<int(const QString &folder)> &measure)
+{
+    for (const ShapedCatalogue &catalogue : bench.catalogues) {
+        std::printf("\n== %s-shaped catalogue\n", qPrintable(shapeName(catalogue.shape)));
+        if (const int rc = measure(catalogue.folder))
+            return rc;
+    }
+    return 0;
 }
 
 double decodeWholeFilesMs(const QString &folder)

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QtGlobal>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -73,6 +74,10 @@ struct BenchCatalogue
 };
 // Reads the command line and prepares the catalogue; nothing, after a message, when it cannot.
 std::optional<BenchCatalogue> benchCatalogue(const QCoreApplication &app);
+// Runs measure on each prepared catalogue under a heading naming its shape; stops at the first
+// that does not return 0 and returns what it returned.
+int measureEachShape(const BenchCatalogue &bench,
+                     const std::function<int(const QString &folder)> &measure);
 
 // Reading every file and decoding it into lines on one thread, as readCodePageLines does (a string
 // a line). Returns the milliseconds it took (-1 when a file cannot be read) and the number of lines

@@ -1,6 +1,7 @@
 #include "catalogue.h"
 #include "catalogueeditor.h"
 #include "codepage.h"
+#include "filebytes.h"
 #include "tapekeys.h"
 
 #include <QDir>
@@ -26,21 +27,6 @@ QByteArray crlf(const QStringList &lines)
     for (const QString &line : lines)
         out += CodePage::encode(line) + "\r\n";
     return out;
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
 }
 
 // A loaded catalogue over a temporary DB folder holding the given files.

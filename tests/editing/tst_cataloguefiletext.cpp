@@ -1,6 +1,7 @@
 #include "catalogue.h"
 #include "cataloguefiletext.h"
 #include "codepage.h"
+#include "filebytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,21 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 using CatalogueFileText::Opened;
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return f.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 // Every byte a line of a catalogue file can hold: all but CR and LF, which end lines.
 QByteArray everyLineByte()
