@@ -118,8 +118,7 @@ int childFloor(const QString &folder, bool wholeFiles)
 // change of the Quran grouping does.
 int childLoad(const QString &folder, bool regroup)
 {
-    Catalogue catalogue;
-    catalogue.linkFolder = folder;
+    Catalogue catalogue(folder);
     QElapsedTimer timer;
     timer.start();
     catalogue.BuildTree();

@@ -62,9 +62,9 @@ struct Fresh
     bool ok = false;
 
     Fresh(const QString &source, const QString &scratch)
+        : catalogue(scratch)
     {
         ok = copyCatalogue(source, scratch);
-        catalogue.linkFolder = scratch;
         if (ok)
             catalogue.BuildTree();
     }

@@ -67,8 +67,7 @@ int measureShape(const BenchCatalogue &benchmark, const QString &folder)
     for (const QFileInfo &file : QDir(folder).entryInfoList(QDir::Files))
         fileBytes += file.size();
 
-    Catalogue catalogue;
-    catalogue.linkFolder = folder;
+    Catalogue catalogue(folder);
     catalogue.BuildTree();
     const CatalogueIndex &index = catalogue.index();
     std::printf("%lld records, %.1f MiB of files\n", static_cast<long long>(index.size() - 1),

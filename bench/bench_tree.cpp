@@ -60,8 +60,7 @@ int measureShape(const BenchCatalogue &benchmark, const QString &folder)
     const qint64 records = bench->records;
     const int runs = bench->runs;
 
-    Catalogue catalogue;
-    catalogue.linkFolder = folder;
+    Catalogue catalogue(folder);
     QTreeWidget widget;
     widget.resize(400, 600);
     KeyedTree tree(&widget);

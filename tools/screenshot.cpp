@@ -2,6 +2,7 @@
 // expanded down to a reciter:  marvoli_screenshot <application folder> <out.png>
 #include "keyedtree.h"
 #include "mainframe.h"
+#include "playersession.h"
 
 #include <QApplication>
 #include <QFont>
@@ -25,7 +26,8 @@ int main(int argc, char **argv)
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setFont(QFont(u"Noto Sans Arabic"_s, 10));
 
-    MainFrame window(QString::fromLocal8Bit(argv[1]));
+    PlayerSession session(QString::fromLocal8Bit(argv[1]));
+    MainFrame window(session);
     window.show();
     KeyedTree &tree = window.tree();
     // Open the first root that holds the Quran, then its first folder twice down.

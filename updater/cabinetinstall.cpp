@@ -1,5 +1,6 @@
 #include "cabinetinstall.h"
 
+#include "apppaths.h"
 #include "cabfile.h"
 #include "general.h"
 #include "placement.h"
@@ -108,8 +109,8 @@ CabinetInstall::Result CabinetInstall::run(FilePlacement &placement,
         FilePlacement::File file{work.filePath(name), app.filePath(name),
                                  kind == Placement::ReplacementPlayer};
         if (kind == Placement::Catalogue) {
-            QDir().mkpath(app.filePath(u"DB"_s));
-            file.target = QDir(app.filePath(u"DB"_s)).filePath(name);
+            QDir().mkpath(AppPaths(app.path()).db());
+            file.target = QDir(AppPaths(app.path()).db()).filePath(name);
         }
         files.append(file);
         if (kind == Placement::ReadMe)

@@ -1,5 +1,6 @@
 #include "fileplacement.h"
 
+#include "apppaths.h"
 #include "atomicfile.h"
 #include "general.h"
 #include "updateinfo.h"
@@ -260,6 +261,6 @@ bool FilePlacement::recover(const QString &appFolder, const QString &infoPath)
         removeFile(journal);
     }
     removeLeftovers(appFolder);
-    removeLeftovers(app.filePath(u"DB"_s));
+    removeLeftovers(AppPaths(app.path()).db());
     return true;
 }

@@ -1,5 +1,6 @@
 #include "updateform.h"
 
+#include "apppaths.h"
 #include "updateinfo.h"
 #include "updateprocedure.h"
 #include "widgets.h"
@@ -110,8 +111,7 @@ UpdateForm::UpdateForm(const QString &appFolder, QWidget *parent)
     connect(m_procedure, &UpdateProcedure::readme, this, &UpdateForm::showReadme);
 
     ShowStatus(Label1, u"تحديث البرنامج وقاعدة البيانات"_s);
-    if (const std::optional<bool> restart =
-            readUpdateIni(QDir(appFolder).filePath(u"update.ini"_s)))
+    if (const std::optional<bool> restart = readUpdateIni(AppPaths(appFolder).updateIni()))
         Check1->setChecked(*restart);
     if (!m_procedure->lockFolder())
         showAlreadyRunning();
@@ -268,7 +268,7 @@ void UpdateForm::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (!writeUpdateIni(QDir(m_appFolder).filePath(u"update.ini"_s), Check1->isChecked()))
+    if (!writeUpdateIni(AppPaths(m_appFolder).updateIni(), Check1->isChecked()))
         QMessageBox::warning(this, windowTitle(), u"تعذر حفظ الإعداد في الملف update.ini."_s);
     event->accept();
 }

@@ -1,5 +1,6 @@
 #include "updateprocedure.h"
 
+#include "apppaths.h"
 #include "atomicfile.h"
 #include "cabinetinstall.h"
 #include "codepage.h"
@@ -49,7 +50,7 @@ const QString kReplacementFailed = u"نُسخ البرنامج الجديد، ل
 // The text the player's main window caption holds; the players to close are found by it.
 const QString kPlayerTitle = u"Marvoli"_s;
 const QString kLockName = u".renfold.lock"_s;
-const QString kInfoName = u"updtinfos"_s;
+const QString kInfoName = QString::fromLatin1(AppPaths::kUpdateInfoFile);
 const QString kCabinetName = u"MVupdates.cab"_s;
 // A read-me is shown, not kept in memory whole, however large the file an update brought.
 constexpr qint64 kMaxReadmeBytes = 1 << 20;

@@ -8,9 +8,10 @@
 #include <algorithm>
 #include <thread>
 
-Catalogue::Catalogue(QObject *parent)
+Catalogue::Catalogue(QString dbFolder, QObject *parent)
     : QObject(parent)
     , CatalogueFiles{QString()}
+    , m_linkFolder(std::move(dbFolder))
 {
     m_paths.onNewRiwaya = [this](qsizetype n, const QString &riwaya) {
         Q_EMIT riwayaAdded(n, riwaya);
@@ -20,7 +21,7 @@ Catalogue::Catalogue(QObject *parent)
 void Catalogue::BuildTree()
 {
     m_index.reset();
-    CatalogueFiles = ListFolderFiles(linkFolder);
+    CatalogueFiles = ListFolderFiles(m_linkFolder);
     // About a hundred bytes a record: room for the entries up front saves regrowing them.
     qint64 bytes = 0;
     for (int i = 0; i < CatalogueFiles.size(); ++i)
@@ -62,7 +63,7 @@ QString Catalogue::catalogueFilePath(int n) const
 {
     if (n < 0 || n >= CatalogueFiles.size())
         return {};
-    return linkFolder + u'/' + CatalogueFiles.at(n);
+    return m_linkFolder + u'/' + CatalogueFiles.at(n);
 }
 
 void Catalogue::LireLinks(int nfile, bool ifclear)
@@ -93,14 +94,14 @@ void Catalogue::Add2Tree(QStringView recordLine, int fileNumber)
 int Catalogue::IndexOfFile(const QString &fl) const
 {
     for (int i = 0; i < CatalogueFiles.size(); ++i)
-        if (fl == linkFolder + u'/' + CatalogueFiles.at(i))
+        if (fl == m_linkFolder + u'/' + CatalogueFiles.at(i))
             return i;
     return -1;
 }
 
 int Catalogue::registerFile(const QString &name)
 {
-    if (const int known = IndexOfFile(linkFolder + u'/' + name); known >= 0)
+    if (const int known = IndexOfFile(m_linkFolder + u'/' + name); known >= 0)
         return known;
     // An empty folder was listed as one empty name: the first file takes its place.
     if (CatalogueFiles.size() == 1 && CatalogueFiles.first().isEmpty()) {

@@ -16,10 +16,10 @@ class Catalogue : public QObject
     Q_OBJECT
 
 public:
-    explicit Catalogue(QObject *parent = nullptr);
+    // dbFolder: the DB folder; every file in it is a catalogue file.
+    explicit Catalogue(QString dbFolder, QObject *parent = nullptr);
 
-    // The DB folder; every file in it is a catalogue file.
-    QString linkFolder;
+    const QString &linkFolder() const { return m_linkFolder; }
 
     // Names of the files found in the DB folder, as ListFolderFiles gives them (a name that is not
     // UTF-8 keeps its bytes through fileNameFromNative); a file's position is its number. A missing
@@ -64,4 +64,5 @@ private:
     TreePaths m_paths;
     CatalogueIndex m_index;
     QByteArray m_readBuffer; // the file being loaded; kept while BuildTree reads them all
+    QString m_linkFolder;
 };

@@ -1,5 +1,6 @@
 #include "catalogueeditor.h"
 
+#include "apppaths.h"
 #include "catalogue.h"
 #include "codepage.h"
 #include "editingmessages.h"
@@ -15,7 +16,7 @@ using namespace EditingMessages;
 
 namespace {
 
-const QString kAdditionsName = u"additions.txt"_s;
+const QString kAdditionsName = QString::fromLatin1(AppPaths::kAdditionsFile);
 const QString kMsgNoLink = u"فضلا أدخل رابط الشريط"_s;
 const QString kMsgNoCategory = u"رجاء اختر صنفا من القائمة أو اكتب في حقل التصنيف اسما جديدا"_s;
 const QString kMsgAdded =
@@ -137,7 +138,7 @@ CatalogueEditor::CatalogueEditor(Catalogue &catalogue)
 
 QString CatalogueEditor::additionsFile() const
 {
-    return m_catalogue.linkFolder + u'/' + kAdditionsName;
+    return m_catalogue.linkFolder() + u'/' + kAdditionsName;
 }
 
 QString CatalogueEditor::checkNewTape(const NewTape &t)
@@ -414,7 +415,7 @@ int CatalogueEditor::reloadFile(const QString &path)
 {
     int number = m_catalogue.IndexOfFile(path);
     if (number < 0) {
-        const QString folder = m_catalogue.linkFolder + u'/';
+        const QString folder = m_catalogue.linkFolder() + u'/';
         const QString name = path.startsWith(folder) ? path.mid(folder.size()) : QString();
         if (name.isEmpty() || name.contains(u'/') || !QFileInfo(path).isFile())
             return -1;

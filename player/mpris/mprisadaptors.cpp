@@ -70,11 +70,11 @@ void MprisRootAdaptor::Raise()
 }
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service, AudioPlayer &player,
-                                       MediaControlHost &host, QString baseFolder)
+                                       MediaSource &source, QString baseFolder)
     : QDBusAbstractAdaptor(service)
     , m_service(service)
     , m_player(player)
-    , m_host(host)
+    , m_source(source)
     , m_baseFolder(std::move(baseFolder))
 {
     m_announced = announcedProperties();
@@ -186,12 +186,12 @@ QVariantMap MprisPlayerAdaptor::metadata()
     map.insert(u"mpris:trackid"_s, QVariant::fromValue(id));
     if (id.path() == kNoTrack)
         return map;
-    const QString title = m_host.currentTitle();
+    const QString title = m_source.currentTitle();
     if (!title.isEmpty())
         map.insert(u"xesam:title"_s, title);
     // A URI, as the desktop expects: links to files are relative paths in the catalogue. A link
     // the program does not open has no URI to give.
-    const QString uri = linkToUri(m_host.currentLink(), m_baseFolder);
+    const QString uri = linkToUri(m_source.currentLink(), m_baseFolder);
     if (!uri.isEmpty())
         map.insert(u"xesam:url"_s, uri);
     const qint64 lengthMs = m_player.length();
@@ -219,7 +219,7 @@ qlonglong MprisPlayerAdaptor::position() const
 
 bool MprisPlayerAdaptor::canGoNext() const
 {
-    return m_host.canGoNext();
+    return m_source.canGoNext();
 }
 
 bool MprisPlayerAdaptor::canPlay() const
@@ -278,8 +278,8 @@ void MprisPlayerAdaptor::onPositionChanged(qint64, qint64 lengthMs)
 
 void MprisPlayerAdaptor::Next()
 {
-    if (m_host.canGoNext())
-        m_host.playNextFromDesktop();
+    if (m_source.canGoNext())
+        m_source.playNextFromDesktop();
 }
 
 void MprisPlayerAdaptor::Previous()

@@ -8,6 +8,7 @@
 
 class AudioPlayer;
 class MediaControlHost;
+class MediaSource;
 class MprisService;
 class RepeatControl;
 
@@ -71,7 +72,7 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor
 
 public:
     // Relative links of local files are taken below baseFolder.
-    MprisPlayerAdaptor(MprisService *service, AudioPlayer &player, MediaControlHost &host,
+    MprisPlayerAdaptor(MprisService *service, AudioPlayer &player, MediaSource &source,
                        QString baseFolder);
 
     QString playbackStatus() const;
@@ -123,7 +124,7 @@ private:
 
     MprisService *m_service;
     AudioPlayer &m_player;
-    MediaControlHost &m_host;
+    MediaSource &m_source;
     QString m_baseFolder;
     RepeatControl *m_repeat = nullptr;
     // The track id counts the links played: a new link is a new track for the desktop.

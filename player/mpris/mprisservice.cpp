@@ -18,14 +18,15 @@ const QString kServiceName = u"org.mpris.MediaPlayer2.marvoli"_s;
 
 } // namespace
 
-MprisService::MprisService(AudioPlayer &player, MediaControlHost &host, QObject *parent)
-    : MprisService(player, host, QCoreApplication::applicationDirPath(), parent)
+MprisService::MprisService(AudioPlayer &player, MediaSource &source, MediaControlHost &host,
+                           QObject *parent)
+    : MprisService(player, source, host, QCoreApplication::applicationDirPath(), parent)
 {}
 
-MprisService::MprisService(AudioPlayer &player, MediaControlHost &host, const QString &baseFolder,
-                           QObject *parent)
+MprisService::MprisService(AudioPlayer &player, MediaSource &source, MediaControlHost &host,
+                           const QString &baseFolder, QObject *parent)
     : QObject(parent)
-    , m_player(new MprisPlayerAdaptor(this, player, host, baseFolder))
+    , m_player(new MprisPlayerAdaptor(this, player, source, baseFolder))
 {
     new MprisRootAdaptor(this, host);
 }

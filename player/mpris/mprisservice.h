@@ -6,14 +6,16 @@
 
 class AudioPlayer;
 class MediaControlHost;
+class MediaSource;
 class MprisPlayerAdaptor;
 class Playback;
 class PlayQueue;
 class RepeatControl;
 
 // Lets the desktop's media keys and media widget control the player, over the session bus with
-// the MPRIS interfaces. It only translates: commands go to the AudioPlayer and the window (the
-// MediaControlHost), and changes of state, track and volume are announced to the desktop.
+// the MPRIS interfaces. It only translates: commands go to the AudioPlayer, the player session
+// (the MediaSource: the tape playing, the queue) and the window (the MediaControlHost: quit and
+// raise), and changes of state, track and volume are announced to the desktop.
 class MprisService : public QObject
 {
     Q_OBJECT
@@ -22,9 +24,10 @@ public:
     // baseFolder is the folder relative links are taken from (the application folder); the
     // desktop is told of local files as file:// URIs below it. Without one, the folder the
     // program runs from is used.
-    MprisService(AudioPlayer &player, MediaControlHost &host, QObject *parent = nullptr);
-    MprisService(AudioPlayer &player, MediaControlHost &host, const QString &baseFolder,
+    MprisService(AudioPlayer &player, MediaSource &source, MediaControlHost &host,
                  QObject *parent = nullptr);
+    MprisService(AudioPlayer &player, MediaSource &source, MediaControlHost &host,
+                 const QString &baseFolder, QObject *parent = nullptr);
     ~MprisService() override;
 
     // Puts the service on the session bus, under org.mpris.MediaPlayer2.marvoli, or under

@@ -5,10 +5,10 @@
 #include <QString>
 #include <QStringList>
 
-// The listening settings file, "listening.ini" in the application folder: plain "key=value"
-// lines in UTF-8, CR LF or LF. The known keys have typed getters and setters; other features keep
-// their own keys through value() and setValue(). Lines this class does not know (other keys,
-// comments, anything else) are kept as they are when the file is rewritten.
+// The listening settings file, "listening.ini" in the application folder (AppPaths): plain
+// "key=value" lines in UTF-8, CR LF or LF. The known keys have typed getters and setters; other
+// features keep their own keys through value() and setValue(). Lines this class does not know
+// (other keys, comments, anything else) are kept as they are when the file is rewritten.
 //
 // Reading is lenient: a missing, unreadable or damaged file, or a value out of range, reads as
 // the default. A setter that changes a value rewrites the file at once, atomically; it returns
@@ -16,7 +16,6 @@
 class ListeningSettings
 {
 public:
-    static constexpr const char *kFileName = "listening.ini";
     // A larger file is not one this program wrote: it is read as empty.
     static constexpr qint64 kLargestFile = 64 * 1024;
 

@@ -181,10 +181,8 @@ void Playback::StateChanged(int state)
     setPauseCaption(isStarting(state) ? kPause : kListen);
 }
 
-void Playback::PositionChanged(qint64 position, qint64 length)
+void Playback::PositionChanged(qint64 position, qint64 /*length*/)
 {
-    if (queueStep)
-        queueStep(position, length);
     if (m_player.PlayState() == AudioPlayer::Stopped && position == 0)
         setPauseCaption(kListen);
 }

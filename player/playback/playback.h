@@ -3,8 +3,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class AudioPlayer;
 class RecentList;
 class ResumePositions;
@@ -58,9 +56,6 @@ public:
     bool saveRmEnabled() const { return m_saveRm; }
     // Caption of the tray's pause item: "إيقاف مؤقت" while starting or playing, else "استماع".
     const QString &pauseCaption() const { return m_pauseCaption; }
-
-    // Runs first on every position event of the player (the play queue's step).
-    std::function<void(qint64 position, qint64 length)> queueStep;
 
     // Plays the tape of a tape key. Does not change PlayedNode.
     void PlayTape(const QString &key, PlayMode mode);

@@ -2,9 +2,8 @@
 
 #include "audioplayer.h"
 #include "playback.h"
+#include "tapeend.h"
 #include "tapekeys.h"
-
-#include <QPointer>
 
 #include <algorithm>
 
@@ -13,14 +12,7 @@ using namespace Qt::Literals::StringLiterals;
 PlayQueue::PlayQueue(Playback &playback, QObject *parent)
     : QObject(parent)
     , m_playback(playback)
-{
-    // The queue's step runs first on every position event of the player. Either object may be
-    // destroyed first.
-    m_playback.queueStep = [queue = QPointer<PlayQueue>(this)](qint64 position, qint64 length) {
-        if (queue)
-            queue->positionChanged(position, length);
-    };
-}
+{}
 
 int PlayQueue::indexOf(const QString &entryKey) const
 {
@@ -106,8 +98,7 @@ void PlayQueue::positionChanged(qint64 position, qint64 length)
         m_nextKey = m_entries.first().key;
     m_previousPlayedKey = played;
 
-    // A clip whose length is not known yet is not near its end.
-    if (length <= 0 || position < length - 100)
+    if (!isAtEnd(position, length))
         return;
     if (!m_nextKey.isEmpty()) {
         const QString next = m_nextKey;

@@ -70,8 +70,8 @@ public:
     // A click (or Return) on a tape: plays it; a queue entry moves to the top first.
     void playClicked(const QString &tapeKey);
 
-    // The queue's part of the player's position event: the next entry starts in the last 100 ms
-    // of a clip whose length is known.
+    // The queue's part of the player's position event (TapeEndStep): the next entry starts at the
+    // end of a clip whose length is known.
     void positionChanged(qint64 position, qint64 length);
 
 Q_SIGNALS:

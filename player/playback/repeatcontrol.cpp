@@ -8,11 +8,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-// The queue moves on in the last 100 ms of a tape; a tape starts again at the same moment.
-constexpr qint64 kEndWindowMs = 100;
-} // namespace
-
 const QList<int> &RepeatMode::offeredTimes()
 {
     static const QList<int> times{2, 3, 5, 7, 10};
@@ -67,16 +62,7 @@ RepeatControl::RepeatControl(Playback &playback, PlayQueue &queue, QObject *pare
     : QObject(parent)
     , m_playback(playback)
     , m_queue(queue)
-    , m_queueStep(std::move(playback.queueStep))
 {
-    // Either object may be destroyed first: without this one the queue's step runs alone.
-    playback.queueStep = [self = QPointer<RepeatControl>(this), next = m_queueStep](qint64 position,
-                                                                                    qint64 length) {
-        if (self)
-            self->step(position, length);
-        else if (next)
-            next(position, length);
-    };
     // Another tape, or the same one started anew, counts from the beginning.
     connect(&playback, &Playback::linkChanged, this, [this] { m_playsDone = 0; });
     connect(&playback.player(), &AudioPlayer::StateChanged, this, [this](int state) {
@@ -99,20 +85,17 @@ void RepeatControl::setMode(const RepeatMode &mode)
     Q_EMIT modeChanged();
 }
 
-void RepeatControl::step(qint64 position, qint64 length)
+bool RepeatControl::playAgainAtEnd()
 {
     AudioPlayer &player = m_playback.player();
-    const bool atEnd = length > 0 && position >= length - kEndWindowMs &&
-                       player.PlayState() == AudioPlayer::Playing && !player.ClipSource().isEmpty();
-    if (atEnd && m_mode.kind == RepeatMode::Kind::Tape) {
-        ++m_playsDone;
-        if (m_mode.times == 0 || m_playsDone < m_mode.times) {
-            const int done = m_playsDone;
-            player.StartPlay(); // a playing clip starts again from its beginning
-            m_playsDone = done;
-            return;
-        }
-    }
-    if (m_queueStep)
-        m_queueStep(position, length);
+    if (m_mode.kind != RepeatMode::Kind::Tape || player.PlayState() != AudioPlayer::Playing ||
+        player.ClipSource().isEmpty())
+        return false;
+    ++m_playsDone;
+    if (m_mode.times != 0 && m_playsDone >= m_mode.times)
+        return false; // played often enough: playback moves on as with repeat off
+    const int done = m_playsDone;
+    player.StartPlay(); // a playing clip starts again from its beginning
+    m_playsDone = done;
+    return true;
 }

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <functional>
 #include <optional>
 
 class Playback;
@@ -43,15 +42,13 @@ struct RepeatMode
     QString loopStatus() const;
 };
 
-// Plays a tape again, or the queue round again, by the repeat mode. It steps in where the play
-// queue would move on, in the last position event of a tape (Playback::queueStep): a tape to
-// repeat starts again from its beginning and the queue is not told; otherwise the queue's own step
-// runs as before. While the queue repeats, it keeps its played entries (PlayQueue::setKeepPlayed).
+// Plays a tape again, or the queue round again, by the repeat mode. At the end of a tape it is
+// asked first (TapeEndStep): a tape to repeat starts again from its beginning and the queue is not
+// told; otherwise the queue moves on as without repeat. While the queue repeats, it keeps its
+// played entries (PlayQueue::setKeepPlayed).
 //
 // A tape repeated a number of times counts the plays since it was started (chosen, or started
 // again after stopping); when the count is reached, playback moves on as with repeat off.
-//
-// It is made after the play queue, whose step it takes over.
 class RepeatControl : public QObject
 {
     Q_OBJECT
@@ -64,15 +61,16 @@ public:
     // How often the current tape has played to its end since it was started.
     int playsDone() const { return m_playsDone; }
 
+    // The tape playing has reached its end: starts it again when the mode says so (true), or
+    // leaves the end to the queue (false).
+    bool playAgainAtEnd();
+
 Q_SIGNALS:
     void modeChanged();
 
 private:
-    void step(qint64 position, qint64 length);
-
     Playback &m_playback;
     PlayQueue &m_queue;
-    std::function<void(qint64, qint64)> m_queueStep;
     RepeatMode m_mode;
     int m_playsDone = 0;
 };

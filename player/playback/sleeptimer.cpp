@@ -2,6 +2,8 @@
 
 #include "audioplayer.h"
 #include "playback.h"
+#include "playqueue.h"
+#include "tapeend.h"
 
 #include <QElapsedTimer>
 
@@ -21,15 +23,12 @@ QString clockText(qint64 ms)
     return hours > 0 ? u"%1:%2"_s.arg(hours).arg(rest) : rest;
 }
 
-// A clip's last position event comes at its length; the queue starts the next entry within its
-// last 100 ms.
-constexpr qint64 kEndSlack = 100;
-
 } // namespace
 
-SleepTimer::SleepTimer(Playback &playback, Clock clock, QObject *parent)
+SleepTimer::SleepTimer(Playback &playback, const PlayQueue *queue, Clock clock, QObject *parent)
     : QObject(parent)
     , m_playback(playback)
+    , m_queue(queue)
     , m_player(playback.player())
     , m_playerAlive(&m_player)
     , m_clock(std::move(clock))
@@ -43,9 +42,6 @@ SleepTimer::SleepTimer(Playback &playback, Clock clock, QObject *parent)
     }
     m_ticker.setInterval(250);
     connect(&m_ticker, &QTimer::timeout, this, &SleepTimer::tick);
-    // Playback connected to the player first, so this runs after the play queue's step on the
-    // same event: at the end of a tape the queue has already started the next one, or not.
-    connect(&m_player, &AudioPlayer::PositionChanged, this, &SleepTimer::positionStep);
 }
 
 SleepTimer::~SleepTimer()
@@ -62,7 +58,7 @@ qint64 SleepTimer::remaining() const
     case Mode::Minutes:
         return qMax<qint64>(m_deadline - m_clock(), 0);
     case Mode::EndOfQueue:
-        if (followingTape && followingTape())
+        if (m_queue && m_queue->canGoNext())
             return -1;
         [[fallthrough]];
     case Mode::EndOfTape: {
@@ -145,10 +141,10 @@ void SleepTimer::tick()
     }
 }
 
-void SleepTimer::positionStep(qint64 position, qint64 length)
+void SleepTimer::positionChanged(qint64 position, qint64 length)
 {
     if (m_mode == Mode::EndOfTape || m_mode == Mode::EndOfQueue) {
-        if (length > 0 && position >= length - kEndSlack) {
+        if (isAtEnd(position, length)) {
             // The tape has ended. At the end of the queue, a tape the queue has just started
             // plays on; anything else stops, the tape the queue may have started included.
             if (m_mode == Mode::EndOfTape || m_player.PlayState() == AudioPlayer::Playing) {

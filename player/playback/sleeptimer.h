@@ -8,6 +8,7 @@
 
 class AudioPlayer;
 class Playback;
+class PlayQueue;
 
 // The sleep timer: playing stops after a number of minutes, at the end of the tape playing, or at
 // the end of the play queue. The last kFadeMs before the stop lower the volume step by step to
@@ -15,12 +16,12 @@ class Playback;
 // gives the volume back. Nothing of it is kept between runs.
 //
 // "End of the tape" is whatever tape plays when it ends by itself: choosing another tape moves
-// the stop to the end of that one. "End of the queue" is the end of a tape after which nothing
-// follows (followingTape() says whether the queue will start another).
+// the stop to the end of that one. "End of the queue" is the end of a tape after which the play
+// queue starts nothing.
 //
 // Time comes from an injected clock and is looked at on tick(), which a timer calls a few times
-// a second while the sleep timer is set, and on the player's position events; the tests call it
-// themselves.
+// a second while the sleep timer is set, and on the player's position events (TapeEndStep,
+// after the queue has moved on or not); the tests call both themselves.
 class SleepTimer : public QObject
 {
     Q_OBJECT
@@ -39,11 +40,10 @@ public:
 
     static constexpr qint64 kFadeMs = 10 * 1000;
 
-    explicit SleepTimer(Playback &playback, Clock clock = {}, QObject *parent = nullptr);
+    // queue, when given, says whether a tape follows the one playing; without it nothing does.
+    SleepTimer(Playback &playback, const PlayQueue *queue, Clock clock = {},
+               QObject *parent = nullptr);
     ~SleepTimer() override;
-
-    // Whether a tape follows the one playing when it ends (the play queue's next entry).
-    std::function<bool()> followingTape;
 
     Mode mode() const { return m_mode; }
     // The minutes chosen, in Minutes mode; 0 otherwise.
@@ -62,6 +62,9 @@ public:
 
     // Looks at the clock: lowers the volume in the last seconds and stops when the time is up.
     void tick();
+    // The player's position event, after the queue's step: stops at the end of the tape or of
+    // the queue, and looks at the clock.
+    void positionChanged(qint64 position, qint64 length);
 
 Q_SIGNALS:
     // The mode changed (set, cancelled, or ran out).
@@ -73,13 +76,12 @@ Q_SIGNALS:
 
 private:
     void setMode(Mode mode);
-    // Runs after the play queue's step on each position event.
-    void positionStep(qint64 position, qint64 length);
     void applyFade(qint64 left);
     void restoreVolume();
     void finish();
 
     Playback &m_playback;
+    const PlayQueue *m_queue;
     AudioPlayer &m_player;
     QPointer<AudioPlayer> m_playerAlive; // a window may destroy the player first
     Clock m_clock;

@@ -1,5 +1,6 @@
 #include "closesignals.h"
 #include "mainframe.h"
+#include "playersession.h"
 #include "programstart.h"
 #include "startupreport.h"
 #include "toolcommands.h"
@@ -24,7 +25,8 @@ int StartUp(int argc, char **argv)
     const std::optional<AppFolder> folder = StartArabicProgram(u"Marvoli"_s);
     if (!folder)
         return 1;
-    MainFrame mainframe(folder->path);
+    PlayerSession session(folder->path);
+    MainFrame mainframe(session);
     // The updater is installed beside the player, wherever the data are.
     mainframe.tools().setProgramFolder(QCoreApplication::applicationDirPath());
     StartupReport::quitWhenShown(&mainframe);

@@ -8,19 +8,20 @@
 #include "editingactions.h"
 #include "favourites.h"
 #include "general.h"
-#include "listeningcontrols.h"
+#include "listeningmenus.h"
 #include "mainlayout.h"
 #include "mainmenus.h"
 #include "mprisservice.h"
-#include "mpvplayer.h"
 #include "playback.h"
 #include "playedmarker.h"
+#include "playersession.h"
 #include "playqueue.h"
 #include "queuebranch.h"
 #include "recentmenu.h"
 #include "searchbar.h"
 #include "searchcontroller.h"
-#include "settingsstore.h"
+#include "sleepresumestatus.h"
+#include "sleeptimermenu.h"
 #include "startupreport.h"
 #include "tapekeys.h"
 #include "titlebox.h"
@@ -35,6 +36,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QToolButton>
 #include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -47,47 +49,43 @@ const QString &MainFrame::caption()
     return text;
 }
 
-MainFrame::MainFrame(const QString &folder, AudioPlayer *player, QWidget *parent)
+MainFrame::MainFrame(PlayerSession &session, QWidget *parent)
     : QMainWindow(parent)
-    , m_appFolder(folder)
-    , m_catalogue(std::make_unique<Catalogue>())
-    , m_player(player ? player : new MpvPlayer(folder))
-    , m_recent(folder + u"/last.txt"_s)
+    , m_session(session)
 {
-    m_player->setParent(this);
+    const QString &folder = session.paths().folder();
+    Playback &playback = session.playback();
+    PlayQueue &queue = session.queue();
     setObjectName(u"mainframe"_s);
     setWindowTitle(caption());
     createControls();
     m_mainMenus = new MainMenus(menuBar(), this);
-    m_recentMenu = new RecentMenu(m_mainMenus->items().Last, m_recent, this);
+    m_recentMenu = new RecentMenu(m_mainMenus->items().Last, session.recentList(), this);
     m_menus = new MenuForm(this);
     m_keyedTree = new KeyedTree(TreeView1, this);
-    m_catalogueTree = new CatalogueTree(*m_catalogue, *m_keyedTree, this);
-    m_playback = new Playback(*m_player, m_recent, this);
-    m_queue = new PlayQueue(*m_playback, this);
-    m_marker = new PlayedMarker(*m_playback, *m_keyedTree, this);
-    m_queueBranch = new QueueBranch(*m_queue, *m_keyedTree, *m_marker, this);
-    m_favourites = std::make_unique<Favourites>(*m_catalogue, folder + u"/DB/favorites.txt"_s);
+    m_catalogueTree = new CatalogueTree(session.catalogue(), *m_keyedTree, this);
+    m_marker = new PlayedMarker(playback, *m_keyedTree, this);
+    m_queueBranch = new QueueBranch(queue, *m_keyedTree, *m_marker, this);
     m_tray = new TrayController(this, m_menus->mnuTray(), this);
-    m_popup = new TreePopup(*m_keyedTree, *m_menus, *m_playback, *m_queue, this);
-    m_search =
-        new SearchController(*m_layout->searchBar(), m_catalogue->index(), *m_keyedTree, this);
+    m_popup = new TreePopup(*m_keyedTree, *m_menus, playback, queue, this);
+    m_search = new SearchController(*m_layout->searchBar(), session.catalogue().index(),
+                                    *m_keyedTree, this);
     m_placement = new WindowPlacement(this);
-    m_editing = new EditingActions(*m_catalogue, *m_catalogueTree, *m_queue, this,
+    m_editing = new EditingActions(session.catalogue(), *m_catalogueTree, queue, this,
                                    [this] { return m_popup->sourceKey(); });
-    m_saving = new AudioSaving(*m_playback, folder, this, [this] { return m_popup->sourceKey(); });
-    m_tools = new ToolCommands(m_appFolder, this);
-    m_sleep = new SleepAndResume(folder, *m_playback, *m_queue, *m_mainMenus, *m_menus, this);
+    m_saving = new AudioSaving(playback, folder, this, [this] { return m_popup->sourceKey(); });
+    m_tools = new ToolCommands(folder, this);
+    createListeningMenus();
     connectParts();
     connectMenus();
 
     Form_Load();
 
     // Media keys and the desktop's media widget; without a session bus the program runs alone.
-    m_mpris = new MprisService(*m_player, *this, m_appFolder, this);
+    m_mpris = new MprisService(session.player(), session, *this, folder, this);
     if (m_mpris->registerOnSessionBus())
-        m_mpris->follow(*m_playback, *m_queue, *m_player);
-    m_listening = new ListeningControls(*this); // speed and repeat, kept between runs
+        m_mpris->follow(playback, queue, session.player());
+    m_mpris->setRepeat(&session.repeat());
 }
 
 MainFrame::~MainFrame() = default;
@@ -98,30 +96,66 @@ void MainFrame::createControls()
     m_inner->setObjectName(u"inner"_s);
     setCentralWidget(m_inner);
     m_inner->installEventFilter(this);
-    m_layout = new MainLayout(m_inner, m_player);
+    m_layout = new MainLayout(m_inner, &m_session.player());
     LTitle = m_layout->title();
     TreeView1 = m_layout->tree();
 }
 
+void MainFrame::createListeningMenus()
+{
+    AudioControl *control = m_layout->audio();
+    // The sleep timer at the end of Tools and, with the items always there, in the tray; speed
+    // and repeat come after it there, just before the window's item.
+    QMenu *tray = m_menus->mnuTray();
+    QAction *show = m_menus->tray().mnuShow;
+    SleepTimer &sleep = m_session.sleepTimer();
+    QMenu *tools = m_mainMenus->items().Tools;
+    tools->addSeparator()->setObjectName(u"sepSleep"_s);
+    new SleepTimerMenu(sleep, tools, nullptr, u"mnuSleep"_s, this);
+    new SleepTimerMenu(sleep, tray, show, u"mnuSleepTray"_s, this);
+    tray->insertSeparator(show)->setObjectName(u"sepSleepTray"_s);
+    // Speed and repeat: buttons of the player control, submenus of the tray, keys of the window.
+    m_listening = new ListeningMenus(m_session.player(), m_session.repeat(), this);
+    control->addTool(m_listening->speedButton(control));
+    control->addTool(m_listening->repeatButton(control));
+    m_listening->addToMenu(tray, show);
+    m_listening->addKeysTo(this);
+
+    m_sleepStatus = new SleepResumeStatus(sleep, m_session.playback(), control);
+    control->addStatusWidget(m_sleepStatus);
+}
+
 void MainFrame::connectParts()
 {
-    connect(m_catalogue.get(), &Catalogue::riwayaAdded, m_mainMenus, &MainMenus::addRiwaya);
+    Playback *playback = &m_session.playback();
+    connect(&m_session.catalogue(), &Catalogue::riwayaAdded, m_mainMenus, &MainMenus::addRiwaya);
     m_catalogueTree->afterExpand = [this](KeyedTree::Node) {
         m_marker->refresh();
     };
     connect(m_catalogueTree, &CatalogueTree::rebuilt, m_queueBranch, &QueueBranch::sync);
 
-    connect(m_playback, &Playback::titleChanged, this, &MainFrame::showTitle);
-    connect(m_playback, &Playback::linkChanged, m_layout->audio(), &QWidget::setToolTip);
-    connect(m_playback, &Playback::saveItemsChanged, this, &MainFrame::syncSaveItems);
-    connect(m_playback, &Playback::recentChanged, this, [this](bool saved) {
+    connect(playback, &Playback::titleChanged, this, &MainFrame::showTitle);
+    connect(playback, &Playback::linkChanged, m_layout->audio(), &QWidget::setToolTip);
+    connect(playback, &Playback::saveItemsChanged, this, &MainFrame::syncSaveItems);
+    connect(playback, &Playback::recentChanged, this, [this](bool saved) {
         m_recentMenu->FillRecentMenu();
         if (!saved && !std::exchange(m_recentWarned, true))
             warn(u"المحفوظات"_s, u"تعذر حفظ قائمة المحفوظات في الملف last.txt."_s);
     });
-    connect(m_playback, &Playback::pauseCaptionChanged, m_menus->tray().mnuPause,
-            &QAction::setText);
-    connect(m_recentMenu, &RecentMenu::lineChosen, m_playback, &Playback::replayRecent);
+    connect(playback, &Playback::pauseCaptionChanged, m_menus->tray().mnuPause, &QAction::setText);
+    connect(m_recentMenu, &RecentMenu::lineChosen, playback, &Playback::replayRecent);
+    connect(&m_session, &PlayerSession::riwayaFilterChanged, this, [this] {
+        m_catalogueTree->setRiwayaFilter(m_session.riwayaFilter());
+        m_mainMenus->CheckRiwayaMenu(m_session.riwayaFilter());
+        m_catalogueTree->rebuild();
+    });
+    connect(&m_session, &PlayerSession::listeningNotSaved, this, [this] {
+        // Once per run: the choice still holds until the program ends.
+        if (!std::exchange(m_listeningWarned, true))
+            warn(u"إعدادات الاستماع"_s, u"تعذر حفظ إعدادات الاستماع في الملف %1."_s.arg(
+                                            QString::fromLatin1(AppPaths::kListeningFile)));
+    });
+    connect(&m_session, &PlayerSession::positionsNotSaved, this, &MainFrame::positionsNotSaved);
     SearchBar *bar = m_layout->searchBar();
     connect(bar, &SearchBar::opened, this, [this] { m_layout->setSearchBarOpen(true); });
     connect(bar, &SearchBar::closed, this, [this] { m_layout->setSearchBarOpen(false); });
@@ -168,18 +202,21 @@ void MainFrame::connectMenus()
     connect(p.mnudelete, &QAction::triggered, m_editing, &EditingActions::mnudelete_Click);
     connect(p.mnuDelDir, &QAction::triggered, m_editing, &EditingActions::mnuDelDir_Click);
     connect(p.mnuAdd2Playlist, &QAction::triggered, this, &MainFrame::mnuAdd2Playlist_Click);
-    connect(p.mnuPlayNext, &QAction::triggered, m_queue, &PlayQueue::PlayNextInPlayList);
-    connect(p.mnuMoveup, &QAction::triggered, this,
-            [this] { m_queue->MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Up); });
-    connect(p.mnuMoveDown, &QAction::triggered, this,
-            [this] { m_queue->MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Down); });
-    connect(t.mnuPlayNextTray, &QAction::triggered, m_queue, &PlayQueue::PlayNextInPlayList);
-    connect(t.mnuPause, &QAction::triggered, m_playback, &Playback::pauseToggle);
-    connect(t.mnuStop, &QAction::triggered, m_playback, &Playback::stop);
+    connect(p.mnuPlayNext, &QAction::triggered, &m_session.queue(), &PlayQueue::PlayNextInPlayList);
+    connect(p.mnuMoveup, &QAction::triggered, this, [this] {
+        m_session.queue().MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Up);
+    });
+    connect(p.mnuMoveDown, &QAction::triggered, this, [this] {
+        m_session.queue().MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Down);
+    });
+    connect(t.mnuPlayNextTray, &QAction::triggered, &m_session.queue(),
+            &PlayQueue::PlayNextInPlayList);
+    connect(t.mnuPause, &QAction::triggered, &m_session.playback(), &Playback::pauseToggle);
+    connect(t.mnuStop, &QAction::triggered, &m_session.playback(), &Playback::stop);
     connect(t.mnuShow, &QAction::triggered, this, &MainFrame::mnuShow_Click);
     connect(t.mnuExit, &QAction::triggered, this, &MainFrame::mnuExit_Click);
     connect(m_menus->mnuTray(), &QMenu::aboutToShow, this, [this] {
-        const QString &played = m_playback->PlayedNode();
+        const QString &played = m_session.playback().PlayedNode();
         m_menus->PrepareTrayMenu(m_popup->menuState(),
                                  played.isEmpty() ? LinkPair() : ExtractLinks(played));
     });
@@ -190,18 +227,15 @@ void MainFrame::Form_Load()
     m_mainMenus->SetMenuColor(Qt::white, true);
     m_mainMenus->items().SaveMP3->setEnabled(false);
     m_mainMenus->items().SaveRM->setEnabled(false);
-    m_playback->setCurrentTitle(kBasmala);
+    m_session.playback().setCurrentTitle(kBasmala);
     LTitle->setTitleText(kBasmala + u'\n');
     m_tray->setTitle(LTitle->titleText());
-
-    m_catalogue->paths().resetLists();
-    m_catalogue->linkFolder = m_appFolder + u"/DB"_s;
 
     LoadSettings();
     SetRightToLeftLayout(TreeView1);
     BuildTree();
     m_recentMenu->FillRecentMenu();
-    m_mainMenus->CheckRiwayaMenu(m_catalogueTree->RiwayaFilter());
+    m_mainMenus->CheckRiwayaMenu(m_session.riwayaFilter());
     updateTrayChoice();
 
     m_layout->placeSearchBar();
@@ -209,7 +243,7 @@ void MainFrame::Form_Load()
 
 void MainFrame::BuildTree()
 {
-    m_catalogue->BuildTree();
+    m_session.loadCatalogue();
     m_catalogueTree->BuildRootNodes();
     for (KeyedTree::Node root : m_keyedTree->roots())
         m_keyedTree->setSorted(root, true);
@@ -220,47 +254,27 @@ void MainFrame::BuildTree()
 
 void MainFrame::LoadSettings()
 {
-    const Settings s = SettingsStore::load(m_appFolder + u"/config.ini"_s);
+    // The session has taken its own choices from config.ini; the menus show them.
+    const Settings &s = m_session.startSettings();
     const MainMenus::Items &m = m_mainMenus->items();
-    m_catalogue->paths().QuranSort = s.QuranSort;
     MainMenus::checkOnly(m.QSort, s.QuranSort);
-    m_catalogue->paths().DourousSort = s.DourousSort;
     MainMenus::checkOnly(m.DSort, s.DourousSort);
-    // Any format number is kept (and written back); only 0 and 1 have an item to tick.
-    m_playback->setSoundFormat(s.SoundFormat);
-    MainMenus::checkOnly(m.Foption, s.SoundFormat);
-    m_recent.setMaxLignes(s.MaxLignes);
-    m_recent.setMaxTitleLen(s.MaxTitleLen);
+    MainMenus::checkOnly(m.Foption, s.SoundFormat); // only 0 and 1 have an item to tick
+    MainMenus::checkOnly(m.mnuMintoTray, m_session.minimiseTarget());
+    m_catalogueTree->setRiwayaFilter(m_session.riwayaFilter());
     m_placement->apply(s.top, s.left, s.width, s.height);
     if (s.windowState)
         setWindowState(*s.windowState == Settings::Maximised   ? Qt::WindowMaximized
                        : *s.windowState == Settings::Minimised ? Qt::WindowMinimized
                                                                : Qt::WindowNoState);
-    m_catalogueTree->setRiwayaFilter(RiwayaFilter::fromStored(s.RiwayaFilter));
     m_layout->searchBar()->setSearchMode(s.searchMode);
-    mnuMintoTray_Click(s.minimiseTarget);
 }
 
-bool MainFrame::SaveSettings(int windowState)
+PlayerSession::WindowSettings MainFrame::windowSettings(Settings::WindowState state) const
 {
     const WindowPlacement::Twips frame = m_placement->normalFrame();
-    Settings s;
-    s.QuranSort = m_catalogue->paths().QuranSort;
-    s.DourousSort = m_catalogue->paths().DourousSort;
-    s.SoundFormat = m_playback->SoundFormat();
-    s.MaxLignes = m_recent.MaxLignes();
-    s.MaxTitleLen = m_recent.MaxTitleLen();
-    s.top = frame.top;
-    s.left = frame.left;
-    s.width = frame.width;
-    s.height = frame.height;
-    s.windowState = windowState;
-    s.RiwayaFilter = m_catalogueTree->RiwayaFilter().stored();
-    s.searchMode = m_layout->searchBar()->searchMode();
-    s.minimiseTarget = MainMenus::checkedIndex(m_mainMenus->items().mnuMintoTray) == 0
-                           ? Settings::ToTray
-                           : Settings::ToTaskbar;
-    return SettingsStore::save(m_appFolder + u"/config.ini"_s, s);
+    return {frame.top,    frame.left, frame.width,
+            frame.height, state,      m_layout->searchBar()->searchMode()};
 }
 
 // ---- menus ----------------------------------------------------------------------------------
@@ -280,21 +294,20 @@ void MainFrame::DSort_Click(int index)
 void MainFrame::Foption_Click(int index)
 {
     MainMenus::checkOnly(m_mainMenus->items().Foption, index);
-    m_playback->setSoundFormat(index);
+    m_session.playback().setSoundFormat(index);
 }
 
 void MainFrame::Riwaya_Click(int index)
 {
-    // The filter decides; the menu shows it.
-    m_catalogueTree->setRiwayaFilter(
-        m_catalogueTree->RiwayaFilter().afterChoosing(index, m_mainMenus->riwayaItems()));
-    m_mainMenus->CheckRiwayaMenu(m_catalogueTree->RiwayaFilter());
-    m_catalogueTree->rebuild();
+    // The filter decides; the menu and the tree show it.
+    m_session.setRiwayaFilter(
+        m_session.riwayaFilter().afterChoosing(index, m_mainMenus->riwayaItems()));
 }
 
 void MainFrame::mnuMintoTray_Click(int index)
 {
-    MainMenus::checkOnly(m_mainMenus->items().mnuMintoTray, index);
+    m_session.setMinimiseTarget(index == Settings::ToTray ? Settings::ToTray : Settings::ToTaskbar);
+    MainMenus::checkOnly(m_mainMenus->items().mnuMintoTray, m_session.minimiseTarget());
 }
 
 void MainFrame::mnusearch_Click()
@@ -314,8 +327,8 @@ void MainFrame::Exit_Click()
 
 void MainFrame::syncSaveItems()
 {
-    m_mainMenus->items().SaveMP3->setEnabled(m_playback->saveMp3Enabled());
-    m_mainMenus->items().SaveRM->setEnabled(m_playback->saveRmEnabled());
+    m_mainMenus->items().SaveMP3->setEnabled(m_session.playback().saveMp3Enabled());
+    m_mainMenus->items().SaveRM->setEnabled(m_session.playback().saveRmEnabled());
 }
 
 void MainFrame::warn(const QString &title, const QString &text)
@@ -344,13 +357,13 @@ void MainFrame::Form_Resize()
     if (windowState() & Qt::WindowMinimized) {
         // To the tray when the user chose so and a tray exists; otherwise to the taskbar, so the
         // window can always be found again. The layout and the remembered state stay.
-        if (m_mainMenus->items().mnuMintoTray[0]->isChecked() && TrayController::available() &&
+        if (m_session.minimiseTarget() == Settings::ToTray && TrayController::available() &&
             !m_tray->inTray())
             QMetaObject::invokeMethod(this, &MainFrame::ShowinTray, Qt::QueuedConnection);
         return;
     }
     m_layout->Form_Resize();
-    showTitle(m_playback->CurrentTitle());
+    showTitle(m_session.playback().CurrentTitle());
     m_tray->setLastWindowState(windowState() & Qt::WindowMaximized ? 2 : 0);
 }
 
@@ -366,18 +379,19 @@ void MainFrame::closeEvent(QCloseEvent *event)
         }
         // The state from before any restoring: a window in the tray was minimised.
         const Qt::WindowStates states = windowState();
-        const int state = m_tray->inTray() || states & Qt::WindowMinimized ? Settings::Minimised
-                          : states & Qt::WindowMaximized                   ? Settings::Maximised
+        const Settings::WindowState state = m_tray->inTray() || states & Qt::WindowMinimized
+                                                ? Settings::Minimised
+                                            : states & Qt::WindowMaximized ? Settings::Maximised
                                                                            : Settings::Normal;
         m_search->stop();
-        m_player->StopPlay();
         if (isHidden() && m_tray->inTray())
             m_tray->mnuShow_Click();
-        // Modal: the program is about to end. A forced close has nobody to answer a box.
-        if (!SaveSettings(state)) {
+        // Playing stops and config.ini is written. Modal: the program is about to end. A forced
+        // close has nobody to answer a box.
+        if (!m_session.close(windowSettings(state))) {
             if (ClosingWithForce())
                 qWarning("the settings could not be written to %s",
-                         qPrintable(m_appFolder + u"/config.ini"_s));
+                         qPrintable(m_session.paths().config()));
             else
                 QMessageBox::warning(this, caption().trimmed(),
                                      u"تعذر حفظ الإعدادات في الملف config.ini."_s);
@@ -399,12 +413,12 @@ bool MainFrame::eventFilter(QObject *watched, QEvent *event)
 
 void MainFrame::mnulisten_Click()
 {
-    m_playback->playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Mp3);
+    m_session.playback().playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Mp3);
 }
 
 void MainFrame::mnulisten_RM()
 {
-    m_playback->playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Rm);
+    m_session.playback().playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Rm);
 }
 
 void MainFrame::mnuCollapseall_Click()
@@ -422,9 +436,9 @@ void MainFrame::mnuAdd2Playlist_Click()
     KeyedTree::Node node = TreeView1->currentItem();
     const QString key = KeyedTree::key(node);
     if (KeyedTree::kind(node) == KeyedTree::Kind::Tape)
-        m_queue->Add2Playlist({key});
+        m_session.queue().Add2Playlist({key});
     else if (KeyedTree::kind(node) == KeyedTree::Kind::Folder && !CatalogueTree::IsRootNode(node))
-        m_queue->Add2Playlist(m_catalogueTree->tapesBelow(key));
+        m_session.queue().Add2Playlist(m_catalogueTree->tapesBelow(key));
 }
 
 void MainFrame::mnuAdd2Fav_Click()
@@ -432,7 +446,7 @@ void MainFrame::mnuAdd2Fav_Click()
     KeyedTree::Node node = TreeView1->currentItem();
     if (KeyedTree::kind(node) != KeyedTree::Kind::Tape)
         return;
-    if (!m_favourites->add(KeyedTree::key(node))) {
+    if (!m_session.favourites().add(KeyedTree::key(node))) {
         warn(TapeKeys::favouritesCategory(),
              u"تعذر حفظ الشريط في ملف المفضلة. تأكد من إمكان الكتابة في مجلد DB."_s);
         return;
@@ -481,22 +495,20 @@ void MainFrame::raiseFromDesktop()
     m_tray->mnuShow_Click();
 }
 
-void MainFrame::playNextFromDesktop()
-{
-    m_queue->PlayNextInPlayList();
-}
+// ---- files the session could not write -----------------------------------------------------
 
-bool MainFrame::canGoNext() const
+void MainFrame::positionsNotSaved(const QString &message)
 {
-    return m_queue->canGoNext();
-}
-
-QString MainFrame::currentTitle() const
-{
-    return m_player->ClipSource().isEmpty() ? QString() : m_playback->CurrentTitle();
-}
-
-QString MainFrame::currentLink() const
-{
-    return m_player->ClipSource();
+    if (!m_session.closing()) {
+        m_sleepStatus->showMessage(message);
+        return;
+    }
+    if (ClosingWithForce()) {
+        qWarning("%s", qPrintable(message));
+        return;
+    }
+    // Modal, like the message about config.ini: the program is about to end.
+    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+    box.setObjectName(u"positionsFailed"_s);
+    box.exec();
 }

@@ -3,8 +3,8 @@
 #include "keyedtree.h"
 #include "mediacontrol.h"
 #include "menuform.h"
-#include "recentlist.h"
-#include "sleepandresume.h"
+#include "playersession.h"
+#include "settingsstore.h"
 #include "taperecord.h"
 
 #include <QMainWindow>
@@ -12,18 +12,13 @@
 
 #include <memory>
 
-class AudioPlayer;
 class AudioSaving;
-class Catalogue;
 class CatalogueTree;
 class EditingActions;
-class ListeningControls;
-class Favourites;
+class ListeningMenus;
 class MainMenus;
 class MprisService;
-class Playback;
 class PlayedMarker;
-class PlayQueue;
 class QTreeWidget;
 class QueueBranch;
 class RecentMenu;
@@ -33,31 +28,27 @@ class TrayController;
 class TreePopup;
 class SearchController;
 class MainLayout;
+class SleepResumeStatus;
 class WindowPlacement;
 
-// The player's main window. It creates the parts (catalogue, tree, playback, queue, menus, tray,
-// settings), connects them, and forwards the menus' and the tree's events to them.
+// The player's main window: it shows the player session and hands it the user's commands. It
+// creates the widgets (tree, title, player control, menus, tray), connects them to the session's
+// parts, and forwards the menus' and the tree's events to them.
 class MainFrame : public QMainWindow, public MediaControlHost
 {
     Q_OBJECT
 
 public:
-    // appFolder holds DB/, config.ini and last.txt. player is the audio player to use (the
-    // window takes it over); without one the window makes the real one.
-    explicit MainFrame(const QString &appFolder, AudioPlayer *player = nullptr,
-                       QWidget *parent = nullptr);
+    // The window loads the session's catalogue and builds the tree from it.
+    explicit MainFrame(PlayerSession &session, QWidget *parent = nullptr);
     ~MainFrame() override;
 
     static const QString &caption();
 
-    Catalogue &catalogue() { return *m_catalogue; }
-    AudioPlayer &player() { return *m_player; }
-    Playback &playback() { return *m_playback; }
-    PlayQueue &queue() { return *m_queue; }
+    PlayerSession &session() { return m_session; }
     QueueBranch &queueBranch() { return *m_queueBranch; }
     MenuForm &menuForm() { return *m_menus; }
     MainMenus &mainMenus() { return *m_mainMenus; }
-    RecentList &recentList() { return m_recent; }
     RecentMenu &recentMenu() { return *m_recentMenu; }
     TrayController &tray() { return *m_tray; }
     CatalogueTree &catalogueTree() { return *m_catalogueTree; }
@@ -67,10 +58,8 @@ public:
     EditingActions &editing() { return *m_editing; }
     AudioSaving &saving() { return *m_saving; }
     ToolCommands &tools() { return *m_tools; }
-    ListeningControls &listening() { return *m_listening; }
-    const QString &appFolder() const { return m_appFolder; }
+    ListeningMenus &listeningMenus() { return *m_listening; }
     MprisService *mprisService() const { return m_mpris; }
-    SleepAndResume &sleepAndResume() { return *m_sleep; }
 
     // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
     TreePopup &treePopup() { return *m_popup; }
@@ -98,10 +87,6 @@ public:
     // What the desktop's media controls ask of the window.
     void quitFromDesktop() override;
     void raiseFromDesktop() override;
-    void playNextFromDesktop() override;
-    bool canGoNext() const override;
-    QString currentTitle() const override;
-    QString currentLink() const override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -110,25 +95,21 @@ protected:
 
 private:
     void createControls();
+    void createListeningMenus();
     void connectParts();
     void connectMenus();
     void Form_Load();
     void LoadSettings();
-    bool SaveSettings(int windowState);
+    PlayerSession::WindowSettings windowSettings(Settings::WindowState state) const;
     void BuildTree();
     void Form_Resize();
     void showTitle(const QString &title);
     void syncSaveItems();
     void updateTrayChoice();
     void warn(const QString &title, const QString &text);
+    void positionsNotSaved(const QString &message);
 
-    QString m_appFolder;
-    std::unique_ptr<Catalogue> m_catalogue;
-    AudioPlayer *m_player = nullptr;
-    RecentList m_recent;
-    Playback *m_playback = nullptr;
-    PlayQueue *m_queue = nullptr;
-    std::unique_ptr<Favourites> m_favourites;
+    PlayerSession &m_session;
     MprisService *m_mpris = nullptr;
     MenuForm *m_menus = nullptr;
     MainMenus *m_mainMenus = nullptr;
@@ -145,13 +126,14 @@ private:
     EditingActions *m_editing = nullptr;
     AudioSaving *m_saving = nullptr;
     ToolCommands *m_tools = nullptr;
-    SleepAndResume *m_sleep = nullptr;
-    ListeningControls *m_listening = nullptr;
+    ListeningMenus *m_listening = nullptr;
+    SleepResumeStatus *m_sleepStatus = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;
     TitleBox *LTitle = nullptr;
     QTreeWidget *TreeView1 = nullptr;
     bool m_recentWarned = false;
+    bool m_listeningWarned = false;
     bool m_unloaded = false;
 };

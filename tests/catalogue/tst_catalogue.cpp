@@ -113,8 +113,7 @@ private Q_SLOTS:
         writeLines(dir.filePath(u"a.txt"_s), {a1, u"a!b"_s, a2});
         writeLines(dir.filePath(u"favorites.txt"_s), {f1});
 
-        Catalogue c;
-        c.linkFolder = dir.path();
+        Catalogue c(dir.path());
         QSignalSpy cleared(&c, &Catalogue::treeClearRequested);
         c.BuildTree();
 
@@ -131,9 +130,8 @@ private Q_SLOTS:
     void emptyOrMissingFolder()
     {
         QTemporaryDir dir;
-        Catalogue c;
         for (const QString &folder : {dir.path(), dir.filePath(u"missing"_s)}) {
-            c.linkFolder = folder;
+            Catalogue c(folder);
             c.BuildTree();
             QCOMPARE(c.CatalogueFiles, QStringList{QString()});
             QCOMPARE(c.index().size(), 1);
@@ -150,8 +148,7 @@ private Q_SLOTS:
         QVERIFY(writeRawName(folder + "/\xC8.txt", "B!z!none!3.mp3\r\n"));
         writeLines(dir.filePath(u"a.txt"_s), {u"C!w!none!4.mp3"_s});
 
-        Catalogue c;
-        c.linkFolder = dir.path();
+        Catalogue c(dir.path());
         c.BuildTree();
         QCOMPARE(c.CatalogueFiles,
                  (QStringList{u"a.txt"_s, u"\xDCC7\xDCE1.txt"_s, u"\xDCC8.txt"_s}));
@@ -176,8 +173,7 @@ private Q_SLOTS:
         // In a child process with a time limit: a loader waiting on a FIFO or reading an endless
         // device fails the test instead of hanging it.
         const int result = runInChild([&dir] {
-            Catalogue c;
-            c.linkFolder = dir.path();
+            Catalogue c(dir.path());
             c.BuildTree();
             if (c.CatalogueFiles != QStringList{u"a.txt"_s} || c.index().size() != 2)
                 return 1;
@@ -203,8 +199,7 @@ private Q_SLOTS:
         writeBytes(dir.filePath(u"2-cr.txt"_s), "B!p!none!3.mp3\rB!q!none!4.mp3");
         writeBytes(dir.filePath(u"3-high.txt"_s), "C!" + high + "!none!5.mp3\r\n");
 
-        Catalogue c;
-        c.linkFolder = dir.path();
+        Catalogue c(dir.path());
         c.BuildTree();
         QCOMPARE(c.index().size(), 6);
         QCOMPARE(c.index().path(2), u"A/x/z"_s);
@@ -221,8 +216,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         writeLines(dir.filePath(u"a.txt"_s), {u"A!x!none!u.mp3"_s, u"   "_s, u"one!bang"_s,
                                               QString(), u"A!x!none!u.mp3"_s, u"A!w!none!u.wav"_s});
-        Catalogue c;
-        c.linkFolder = dir.path();
+        Catalogue c(dir.path());
         c.BuildTree();
         QCOMPARE(c.index().size(), 4); // the duplicate line and the unusable link stay
         QCOMPARE(c.index().record(3), u"A!w!none!u.wav"_s);
@@ -234,8 +228,7 @@ private Q_SLOTS:
         writeLines(dir.filePath(u"q.txt"_s),
                    {kQuran + u"!R/001!W1!a.mp3"_s, kQuran + u"!R/002!W1!b.mp3"_s,
                     kQuran + u"!R/003!W2!c.mp3"_s});
-        Catalogue c;
-        c.linkFolder = dir.path();
+        Catalogue c(dir.path());
         QSignalSpy spy(&c, &Catalogue::riwayaAdded);
         c.BuildTree();
         QCOMPARE(spy.count(), 2);
@@ -245,7 +238,7 @@ private Q_SLOTS:
 
     void indexChangesInPlace()
     {
-        Catalogue c;
+        Catalogue c{QString()}; // records added by hand, no folder
         c.Add2Tree(u"A!x/y!none!1.mp3", 0);
         c.Add2Tree(u"B!z!none!2.mp3", -1);
         CatalogueIndex &index = c.index();
@@ -277,7 +270,7 @@ private Q_SLOTS:
 
     void findsEntriesByFolderKey()
     {
-        Catalogue c;
+        Catalogue c{QString()};
         for (const QString &line :
              {u"A!x/y!none!1.mp3"_s, u"A!x/z!none!2.mp3"_s, u"AB!w!none!3.mp3"_s,
               u"A!w!none!4.mp3"_s, u"ABC!v!none!5.mp3"_s, u"A!!none!6.mp3"_s})
@@ -304,8 +297,7 @@ private Q_SLOTS:
 
     void bundledSampleCatalogue()
     {
-        Catalogue c;
-        c.linkFolder = QString::fromUtf8(MARVOLI_SAMPLE_DB);
+        Catalogue c(QString::fromUtf8(MARVOLI_SAMPLE_DB));
         c.BuildTree();
         const TreePaths &p = c.paths();
         QVERIFY(p.RiwayaList.size() - 1 >= 3);
@@ -345,8 +337,7 @@ private Q_SLOTS:
         }
         for (int sort = 0; sort < 4; ++sort) {
             // The reference: each file loaded in turn on this thread.
-            Catalogue one;
-            one.linkFolder = dir.path();
+            Catalogue one(dir.path());
             one.paths().QuranSort = sort;
             one.paths().DourousSort = sort % 2;
             QSignalSpy oneRiwayat(&one, &Catalogue::riwayaAdded);
@@ -357,8 +348,7 @@ private Q_SLOTS:
             const QStringList expected = observed(one, oneRiwayat);
 
             for (const int threads : {1, 2, 7}) {
-                Catalogue many;
-                many.linkFolder = dir.path();
+                Catalogue many(dir.path());
                 many.loadingThreads = threads;
                 many.paths().QuranSort = sort;
                 many.paths().DourousSort = sort % 2;
@@ -375,8 +365,7 @@ private Q_SLOTS:
         // stored elsewhere and must never overwrite them.
         QTemporaryDir dir;
         writeMixedCatalogue(dir.path(), 7);
-        Catalogue c;
-        c.linkFolder = dir.path();
+        Catalogue c(dir.path());
         c.BuildTree();
         QStringList before;
         for (qsizetype i = 0; i < c.index().size(); ++i)
@@ -405,8 +394,7 @@ private Q_SLOTS:
         const QString deep = u"أدعية!"_s + QString(u"a/"_s).repeated(70000) + u"b!none!x.mp3"_s;
         const QString plain = u"أدعية!T!none!y.mp3"_s;
         writeLines(dir.filePath(u"a.txt"_s), {plain, deep, plain});
-        Catalogue c;
-        c.linkFolder = dir.path();
+        Catalogue c(dir.path());
         c.BuildTree();
         QCOMPARE(c.index().size(), 4);
         QCOMPARE(c.index().path(2), c.BuildPath(deep));
@@ -418,7 +406,7 @@ private Q_SLOTS:
 
     void regroupingReproducesTheLoadedPaths()
     {
-        Catalogue c;
+        Catalogue c{QString()};
         const QString line = kQuran + u"!R/001 سورة الفاتحة!W!a.mp3"_s;
         c.Add2Tree(line, 0);
         c.paths().QuranSort = 3;

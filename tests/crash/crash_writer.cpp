@@ -122,8 +122,7 @@ bool lookUp(const QString &name, Kind &kind)
         };
         kind.to = [](const QString &path, bool second) {
             const qsizetype slash = path.lastIndexOf(u'/');
-            Catalogue catalogue;
-            catalogue.linkFolder = path.left(slash);
+            Catalogue catalogue(path.left(slash));
             catalogue.CatalogueFiles = {path.mid(slash + 1)};
             CatalogueEditor editor(catalogue);
             return editor

@@ -33,7 +33,7 @@ QByteArray crlf(const QStringList &lines)
 struct Fixture
 {
     QTemporaryDir dir;
-    Catalogue catalogue;
+    Catalogue catalogue{dir.path()};
     CatalogueEditor editor{catalogue};
 
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -41,7 +41,6 @@ struct Fixture
     {
         for (auto it = files.cbegin(); it != files.cend(); ++it)
             writeBytes(path(it.key()), crlf(it.value()));
-        catalogue.linkFolder = dir.path();
         catalogue.BuildTree();
     }
     // The index entry of the first record equal to line, or -1.

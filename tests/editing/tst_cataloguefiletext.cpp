@@ -173,8 +173,7 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         QVERIFY(CatalogueFileText::save(dir.filePath(u"a.txt"_s), lines));
-        Catalogue catalogue;
-        catalogue.linkFolder = dir.path();
+        Catalogue catalogue(dir.path());
         catalogue.BuildTree();
         QStringList indexed;
         for (qsizetype i = 1; i < catalogue.index().size(); ++i)

@@ -210,7 +210,7 @@ private Q_SLOTS:
     void absentAdditionsFileIsMadeBySavingAndIndexed()
     {
         open();
-        PlayQueue &queue = m_driver.window().queue();
+        PlayQueue &queue = m_driver.window().session().queue();
         queue.Add2Playlist({TapeKeys::tapeKey(kFatiha), TapeKeys::tapeKey(kLesson)});
         KeyedTree::Node queued = tree().item(TapeKeys::queueCategory());
         QVERIFY(queued);
@@ -243,7 +243,7 @@ private Q_SLOTS:
         QVERIFY(!window->isWindowModified());
 
         // Known to the catalogue under a number of its own, so later edits reach the file.
-        const Catalogue &catalogue = m_driver.window().catalogue();
+        const Catalogue &catalogue = m_driver.window().session().catalogue();
         const int number = catalogue.IndexOfFile(dbPath(u"additions.txt"_s));
         QVERIFY(number > 0);
         const qsizetype entry = catalogue.index().findRecord(song);
@@ -574,7 +574,7 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(u"a.txt"_s), before);
         QVERIFY(window->isWindowModified());
         QCOMPARE(window->lines(), (QStringList{kFatiha, kBaqara, kLesson, kOnly, song}));
-        QCOMPARE(m_driver.window().catalogue().index().findRecord(song), -1);
+        QCOMPARE(m_driver.window().session().catalogue().index().findRecord(song), -1);
         // No temporary left behind in the folder.
         QCOMPARE(QDir(m_app + u"/DB"_s).entryList(QDir::Files | QDir::Hidden),
                  QStringList{u"a.txt"_s});

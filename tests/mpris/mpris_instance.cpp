@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     ScriptedPlayer player;
     QuittingHost host;
-    host.service = std::make_unique<MprisService>(player, host);
+    host.service = std::make_unique<MprisService>(player, host, host);
     if (!host.service->registerOnSessionBus()) {
         std::puts("no session bus");
         return 3;

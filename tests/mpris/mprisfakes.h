@@ -63,7 +63,7 @@ public:
     QString errorText() const override { return {}; }
 };
 
-class ScriptedHost : public MediaControlHost
+class ScriptedHost : public MediaControlHost, public MediaSource
 {
 public:
     QStringList calls;

@@ -135,7 +135,7 @@ private Q_SLOTS:
     {
         m_player = std::make_unique<ScriptedPlayer>();
         m_host = std::make_unique<ScriptedHost>();
-        m_service = std::make_unique<MprisService>(*m_player, *m_host);
+        m_service = std::make_unique<MprisService>(*m_player, *m_host, *m_host);
         QVERIFY(m_service->registerOnSessionBus());
     }
 
@@ -165,7 +165,7 @@ private Q_SLOTS:
         m_service.reset();
         QVERIFY(!bus->isServiceRegistered(taken));
         // And a new service can be put on the bus again in the same program.
-        m_service = std::make_unique<MprisService>(*m_player, *m_host);
+        m_service = std::make_unique<MprisService>(*m_player, *m_host, *m_host);
         QVERIFY(m_service->registerOnSessionBus());
         QCOMPARE(get(kPlayer, u"CanControl"_s).out, u"(<true>,)"_s);
     }
@@ -281,8 +281,8 @@ private Q_SLOTS:
         QFETCH(QString, uri);
         m_service.reset();
         m_service = baseFolder.isEmpty()
-                        ? std::make_unique<MprisService>(*m_player, *m_host)
-                        : std::make_unique<MprisService>(*m_player, *m_host, baseFolder);
+                        ? std::make_unique<MprisService>(*m_player, *m_host, *m_host)
+                        : std::make_unique<MprisService>(*m_player, *m_host, *m_host, baseFolder);
         QVERIFY(m_service->registerOnSessionBus());
         loadTape(link);
         const ToolRun run = get(kPlayer, u"Metadata"_s);

@@ -208,8 +208,7 @@ private Q_SLOTS:
         QTemporaryDir app;
         QVERIFY(QDir(app.path()).mkdir(u"DB"_s));
         QVERIFY(writeCodePageLines(app.filePath(u"DB/a.txt"_s), {u"S!a/b!G!a.mp3"_s}));
-        Catalogue catalogue;
-        catalogue.linkFolder = app.filePath(u"DB"_s);
+        Catalogue catalogue(app.filePath(u"DB"_s));
         catalogue.BuildTree();
         const qsizetype before = catalogue.index().size();
 

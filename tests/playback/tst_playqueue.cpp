@@ -2,6 +2,7 @@
 #include "playqueue.h"
 #include "recentlist.h"
 #include "scriptedplayer.h"
+#include "tapeend.h"
 #include "tapekeys.h"
 
 #include <QSignalSpy>
@@ -38,6 +39,7 @@ class TestPlayQueue : public QObject
     std::unique_ptr<RecentList> m_recent;
     std::unique_ptr<Playback> m_playback;
     std::unique_ptr<PlayQueue> m_queue;
+    std::unique_ptr<TapeEndStep> m_tapeEnd;
 
     QStringList keys() const
     {
@@ -54,9 +56,11 @@ private Q_SLOTS:
         m_recent = std::make_unique<RecentList>(m_dir.filePath(u"last.txt"_s));
         m_playback = std::make_unique<Playback>(*m_player, *m_recent);
         m_queue = std::make_unique<PlayQueue>(*m_playback);
+        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, nullptr, nullptr);
     }
     void cleanup()
     {
+        m_tapeEnd.reset();
         m_queue.reset();
         m_playback.reset();
         m_recent.reset();

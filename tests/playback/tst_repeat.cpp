@@ -4,6 +4,7 @@
 #include "recentlist.h"
 #include "repeatcontrol.h"
 #include "scriptedplayer.h"
+#include "tapeend.h"
 #include "tapekeys.h"
 
 #include <QAction>
@@ -53,6 +54,7 @@ class TestRepeat : public QObject
     std::unique_ptr<Playback> m_playback;
     std::unique_ptr<PlayQueue> m_queue;
     std::unique_ptr<RepeatControl> m_repeat;
+    std::unique_ptr<TapeEndStep> m_tapeEnd;
 
     QStringList keys() const
     {
@@ -77,9 +79,11 @@ private Q_SLOTS:
         m_playback = std::make_unique<Playback>(*m_player, *m_recent);
         m_queue = std::make_unique<PlayQueue>(*m_playback);
         m_repeat = std::make_unique<RepeatControl>(*m_playback, *m_queue);
+        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, m_repeat.get(), nullptr);
     }
     void cleanup()
     {
+        m_tapeEnd.reset();
         m_repeat.reset();
         m_queue.reset();
         m_playback.reset();

@@ -271,7 +271,7 @@ private Q_SLOTS:
         positions.note(link(1), 12 * kMinute + 34 * 1000, 40 * kMinute);
         playback.setResumePositions(&positions);
         ResumeTracker tracker(player, positions, [] { return 0; });
-        SleepTimer sleep(playback, [] { return 0; });
+        SleepTimer sleep(playback, nullptr, [] { return 0; });
         SleepResumeStatus status(sleep, playback);
         QSignalSpy resumed(&playback, &Playback::resumed);
 
@@ -332,7 +332,7 @@ private Q_SLOTS:
         RecentList recent(m_dir.filePath(u"last.txt"_s));
         Playback playback(player, recent);
         qint64 now = 0;
-        SleepTimer sleep(playback, [&now] { return now; });
+        SleepTimer sleep(playback, nullptr, [&now] { return now; });
         SleepResumeStatus status(sleep, playback);
         QVERIFY(status.sleepLabel()->isHidden());
         sleep.startMinutes(30);

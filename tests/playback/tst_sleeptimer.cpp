@@ -2,6 +2,7 @@
 #include "playqueue.h"
 #include "recentlist.h"
 #include "sleeptimer.h"
+#include "tapeend.h"
 #include "tapekeys.h"
 #include "volumeplayer.h"
 
@@ -41,6 +42,7 @@ class TestSleepTimer : public QObject
     std::unique_ptr<Playback> m_playback;
     std::unique_ptr<PlayQueue> m_queue;
     std::unique_ptr<SleepTimer> m_sleep;
+    std::unique_ptr<TapeEndStep> m_tapeEnd;
 
     void advance(qint64 ms)
     {
@@ -64,13 +66,13 @@ private Q_SLOTS:
         m_recent = std::make_unique<RecentList>(m_dir.filePath(u"last.txt"_s));
         m_playback = std::make_unique<Playback>(*m_player, *m_recent);
         m_queue = std::make_unique<PlayQueue>(*m_playback);
-        m_sleep = std::make_unique<SleepTimer>(*m_playback, [this] { return m_now; });
-        m_sleep->followingTape = [this] {
-            return m_queue->canGoNext();
-        };
+        m_sleep =
+            std::make_unique<SleepTimer>(*m_playback, m_queue.get(), [this] { return m_now; });
+        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, nullptr, m_sleep.get());
     }
     void cleanup()
     {
+        m_tapeEnd.reset();
         m_sleep.reset();
         m_queue.reset();
         m_playback.reset();

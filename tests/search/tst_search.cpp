@@ -30,8 +30,7 @@ class TestSearch : public QObject
         QVERIFY(writeCodePageLines(m_dir.filePath(u"DB/a.txt"_s), records));
         if (!favourites.isEmpty())
             QVERIFY(writeCodePageLines(m_dir.filePath(u"DB/favorites.txt"_s), favourites));
-        m_catalogue = std::make_unique<Catalogue>();
-        m_catalogue->linkFolder = m_dir.filePath(u"DB"_s);
+        m_catalogue = std::make_unique<Catalogue>(m_dir.filePath(u"DB"_s));
         m_catalogue->BuildTree();
     }
     QStringList find(CatalogueSearch &search, const QString &text, int mode)

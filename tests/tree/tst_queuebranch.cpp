@@ -8,6 +8,7 @@
 #include "queuebranch.h"
 #include "recentlist.h"
 #include "scriptedplayer.h"
+#include "tapeend.h"
 #include "tapekeys.h"
 
 #include <QDir>
@@ -37,6 +38,7 @@ class TestQueueBranch : public QObject
     std::unique_ptr<RecentList> m_recent;
     std::unique_ptr<Playback> m_playback;
     std::unique_ptr<PlayQueue> m_queue;
+    std::unique_ptr<TapeEndStep> m_tapeEnd;
     std::unique_ptr<PlayedMarker> m_marker;
     std::unique_ptr<QueueBranch> m_branch;
 
@@ -61,8 +63,7 @@ private Q_SLOTS:
         QVERIFY(writeCodePageLines(m_app.filePath(u"DB/a.txt"_s),
                                    {surah(1), surah(2), surah(3), u"Leaflet!x/y!G!l.mp3"_s}));
         m_view = std::make_unique<QTreeWidget>();
-        m_catalogue = std::make_unique<Catalogue>();
-        m_catalogue->linkFolder = m_app.filePath(u"DB"_s);
+        m_catalogue = std::make_unique<Catalogue>(m_app.filePath(u"DB"_s));
         m_tree = std::make_unique<KeyedTree>(m_view.get());
         m_catalogueTree = std::make_unique<CatalogueTree>(*m_catalogue, *m_tree);
         m_catalogue->BuildTree();
@@ -71,6 +72,7 @@ private Q_SLOTS:
         m_recent = std::make_unique<RecentList>(m_app.filePath(u"last.txt"_s));
         m_playback = std::make_unique<Playback>(*m_player, *m_recent);
         m_queue = std::make_unique<PlayQueue>(*m_playback);
+        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, nullptr, nullptr);
         m_marker = std::make_unique<PlayedMarker>(*m_playback, *m_tree);
         m_branch = std::make_unique<QueueBranch>(*m_queue, *m_tree, *m_marker);
         m_catalogueTree->afterExpand = [this](KeyedTree::Node) {
@@ -82,6 +84,7 @@ private Q_SLOTS:
     {
         m_branch.reset();
         m_marker.reset();
+        m_tapeEnd.reset();
         m_queue.reset();
         m_playback.reset();
         m_recent.reset();

@@ -2,7 +2,7 @@
 #include "editingactions.h"
 #include "fileguards.h"
 #include "inputform.h"
-#include "listeningcontrols.h"
+#include "listeningmenus.h"
 #include "listeningmenus.h"
 #include "mainframe.h"
 #include "modifyform.h"
@@ -129,10 +129,10 @@ class TestDiskFaults : public QObject
         // Two favourites: taking one away must write a file, which an empty one would not.
         m_driver.choose(m_driver.showTape(kFatiha), u"mnuAdd2Fav"_s);
         m_driver.choose(m_driver.showTape(kBaqara), u"mnuAdd2Fav"_s);
-        w.playback().playTapeKey(TapeKeys::tapeKey(kFatiha));
+        w.session().playback().playTapeKey(TapeKeys::tapeKey(kFatiha));
         player->play(40 * 60 * 1000);
         player->reach(120 * 1000);
-        w.listening().menus().fasterAction()->trigger();
+        w.listeningMenus().fasterAction()->trigger();
         m_driver.close();
         QVERIFY(takeMessages().isEmpty());
         for (const char *name :
@@ -218,15 +218,15 @@ class TestDiskFaults : public QObject
         deleteNode(m_driver.showFolder(kQuran + u'/'), u"mnuDelDir"_s);
         CHECK_ACTION("delete a folder");
 
-        w.playback().playTapeKey(TapeKeys::tapeKey(kBaqara));
+        w.session().playback().playTapeKey(TapeKeys::tapeKey(kBaqara));
         player->play(40 * 60 * 1000);
         player->reach(60 * 1000);
         CHECK_ACTION("recent list");
 
-        w.listening().menus().fasterAction()->trigger();
+        w.listeningMenus().fasterAction()->trigger();
         CHECK_ACTION("speed");
         // Warned once a run; the choice still holds until the program ends.
-        w.listening().menus().repeatChoices().at(2)->trigger();
+        w.listeningMenus().repeatChoices().at(2)->trigger();
         QVERIFY(snapshot(m_app) == before);
 
         // Closing writes config.ini and positions.txt: a modal warning for each, as the program
@@ -297,7 +297,7 @@ private Q_SLOTS:
         QVERIFY(QDir(m_app).mkdir(u"positions.txt"_s));
         auto *player = new ScriptedPlayer;
         MainFrame &w = m_driver.openIn(m_app, player);
-        w.playback().playTapeKey(TapeKeys::tapeKey(kBaqara));
+        w.session().playback().playTapeKey(TapeKeys::tapeKey(kBaqara));
         player->play(40 * 60 * 1000);
         player->reach(60 * 1000);
         QVERIFY(takeMessages().isEmpty());

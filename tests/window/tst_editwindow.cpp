@@ -494,7 +494,7 @@ private Q_SLOTS:
         QCOMPARE(catalogueFile(), fileOf({quran(1, u"الفاتحة"_s), quran(2, u"البقرة"_s), kLesson}));
 
         // A queued tape: the entry leaves the queue, the record stays.
-        PlayQueue &queue = m_driver.window().queue();
+        PlayQueue &queue = m_driver.window().session().queue();
         const QString entry = PlayQueue::entryKey(TapeKeys::tapeKey(kLesson));
         queue.Add2Playlist({TapeKeys::tapeKey(kLesson), TapeKeys::tapeKey(quran(1, u"الفاتحة"_s))});
         QVERIFY(queue.contains(entry));

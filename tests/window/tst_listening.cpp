@@ -1,10 +1,13 @@
 #include "audiocontrol.h"
 #include "audioplayer.h"
 #include "codepage.h"
-#include "listeningcontrols.h"
+#include "listeningmenus.h"
 #include "mainframe.h"
 #include "menuform.h"
 #include "mpvplayer.h"
+#include "playersession.h"
+#include "repeatcontrol.h"
+#include "windowdriver.h"
 
 #include <QAction>
 #include <QDir>
@@ -32,13 +35,12 @@ class TestListening : public QObject
     Q_OBJECT
 
     QTemporaryDir m_app;
+    WindowDriver m_driver;
 
-    std::unique_ptr<MainFrame> openWindow()
+    // A new run on the same folder (the one before, if any, ends first).
+    MainFrame *openWindow()
     {
-        auto window =
-            std::make_unique<MainFrame>(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
-        window->show();
-        return window;
+        return &m_driver.openIn(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
     }
 
 private Q_SLOTS:
@@ -77,11 +79,11 @@ private Q_SLOTS:
     {
         {
             auto w = openWindow();
-            ListeningMenus &menus = w->listening().menus();
+            ListeningMenus &menus = w->listeningMenus();
             for (int i = 0; i < 3; ++i)
                 menus.fasterAction()->trigger();
             menus.repeatChoices().at(3)->trigger(); // the tape three times
-            QCOMPARE(w->player().speed(), 1.3);
+            QCOMPARE(w->session().player().speed(), 1.3);
             w->close();
         }
         QCOMPARE(bytes(m_app.filePath(u"listening.ini"_s)),
@@ -91,10 +93,10 @@ private Q_SLOTS:
         QVERIFY(!config.contains("speed") && !config.contains("repeat"));
 
         auto w = openWindow();
-        QCOMPARE(w->player().speed(), 1.3);
-        QCOMPARE(w->listening().repeat().mode(), RepeatMode::tape(3));
+        QCOMPARE(w->session().player().speed(), 1.3);
+        QCOMPARE(w->session().repeat().mode(), RepeatMode::tape(3));
         QCOMPARE(w->findChild<QToolButton *>(u"SpeedButton"_s)->text(), u"1.3×"_s);
-        w->listening().menus().normalSpeedAction()->trigger();
+        w->listeningMenus().normalSpeedAction()->trigger();
         w->close();
         QCOMPARE(bytes(m_app.filePath(u"listening.ini"_s)),
                  QByteArray("speed=1.0\nrepeat=tape:3\n"));
@@ -106,10 +108,10 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkpath(path)); // a folder in its place: never replaced
         auto w = openWindow();
-        QCOMPARE(w->player().speed(), 1.0);
-        w->listening().menus().fasterAction()->trigger();
-        w->listening().menus().repeatChoices().last()->trigger();
-        QCOMPARE(w->player().speed(), 1.1); // the choice holds for this run
+        QCOMPARE(w->session().player().speed(), 1.0);
+        w->listeningMenus().fasterAction()->trigger();
+        w->listeningMenus().repeatChoices().last()->trigger();
+        QCOMPARE(w->session().player().speed(), 1.1); // the choice holds for this run
         const QList<QMessageBox *> boxes = w->findChildren<QMessageBox *>(u"warning"_s);
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes.first()->text().contains(u"listening.ini"_s));

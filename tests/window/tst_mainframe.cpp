@@ -111,7 +111,8 @@ private Q_SLOTS:
     {
         // The caption is how the updater finds the player; the copy items wait for a tape.
         AppFolder app;
-        MainFrame w(app.path());
+        PlayerSession session(app.path());
+        MainFrame w(session);
         QCOMPARE(w.windowTitle(), u" Marvoli"_s);
         for (const QString &name : {u"SaveMP3"_s, u"SaveRM"_s})
             QVERIFY2(!action(w, name)->isEnabled(), qPrintable(name));
@@ -125,7 +126,8 @@ private Q_SLOTS:
     void rootsAndLazyExpansion()
     {
         AppFolder app;
-        MainFrame w(app.path());
+        PlayerSession session(app.path());
+        MainFrame w(session);
         w.show();
         KeyedTree &tree = w.tree();
         // Roots in the order categories were met, each with only its placeholder.
@@ -184,9 +186,10 @@ private Q_SLOTS:
     void groupingOrders()
     {
         AppFolder app;
-        MainFrame w(app.path());
+        PlayerSession session(app.path());
+        MainFrame w(session);
         action(w, u"QSort_3"_s)->trigger();
-        QCOMPARE(w.catalogue().paths().QuranSort, 3);
+        QCOMPARE(w.session().catalogue().paths().QuranSort, 3);
         QVERIFY(action(w, u"QSort_3"_s)->isChecked());
         QVERIFY(!action(w, u"QSort_0"_s)->isChecked());
         KeyedTree::Node quran = expand(w, kQuran + u'/');
@@ -206,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(childTexts(quran), (QStringList{u' ' + kHafs, u' ' + kWarsh}));
 
         action(w, u"DSort_1"_s)->trigger();
-        QCOMPARE(w.catalogue().paths().DourousSort, 1);
+        QCOMPARE(w.session().catalogue().paths().DourousSort, 1);
         QVERIFY(!action(w, u"DSort_0"_s)->isChecked());
         KeyedTree::Node lessons = expand(w, kLessons + u'/');
         QCOMPARE(childTexts(lessons), QStringList{u" فقه"_s});
@@ -214,7 +217,7 @@ private Q_SLOTS:
         QCOMPARE(childTexts(fiqh), QStringList{u"  X - S"_s});
 
         action(w, u"Foption_1"_s)->trigger();
-        QCOMPARE(w.playback().SoundFormat(), 1);
+        QCOMPARE(w.session().playback().SoundFormat(), 1);
         QVERIFY(!action(w, u"Foption_0"_s)->isChecked());
         QVERIFY(w.tree().item(kLessons + u"/فقه/"_s)); // the format leaves the tree alone
     }
@@ -222,7 +225,8 @@ private Q_SLOTS:
     void riwayaFilter()
     {
         AppFolder app;
-        MainFrame w(app.path());
+        PlayerSession session(app.path());
+        MainFrame w(session);
         QVERIFY(action(w, u"Riwaya_0"_s)->isChecked());
         action(w, u"Riwaya_2"_s)->trigger();
         QCOMPARE(w.catalogueTree().RiwayaFilter().stored(), u'@' + kWarsh);
@@ -249,7 +253,8 @@ private Q_SLOTS:
     {
         AppFolder app;
         {
-            MainFrame w(app.path());
+            PlayerSession session(app.path());
+            MainFrame w(session);
             QCOMPARE(w.size(), QSize(365, 553));
             const QRect screen = w.screen()->geometry();
             QVERIFY(qAbs(w.x() - (screen.width() - w.width()) / 2) <= w.width());
@@ -258,8 +263,8 @@ private Q_SLOTS:
             QVERIFY(action(w, u"Foption_0"_s)->isChecked());
             QVERIFY(action(w, u"mnuMintoTray_0"_s)->isChecked());
             QVERIFY(w.findChild<QRadioButton *>(u"OptionS_0"_s)->isChecked());
-            QCOMPARE(w.recentList().MaxLignes(), 25);
-            QCOMPARE(w.recentList().MaxTitleLen(), 100);
+            QCOMPARE(w.session().recentList().MaxLignes(), 25);
+            QCOMPARE(w.session().recentList().MaxTitleLen(), 100);
             w.show();
             w.move(30, 45);
             QVERIFY(w.close());
@@ -279,10 +284,11 @@ private Q_SLOTS:
             CodePage::encode(kWarsh) + "\r\n1\r\n1\r\n";
         app.writeBytes(u"config.ini"_s, config);
         {
-            MainFrame w(app.path());
-            QCOMPARE(w.catalogue().paths().QuranSort, 2);
-            QCOMPARE(w.catalogue().paths().DourousSort, 1);
-            QCOMPARE(w.playback().SoundFormat(), 7);
+            PlayerSession session(app.path());
+            MainFrame w(session);
+            QCOMPARE(w.session().catalogue().paths().QuranSort, 2);
+            QCOMPARE(w.session().catalogue().paths().DourousSort, 1);
+            QCOMPARE(w.session().playback().SoundFormat(), 7);
             QVERIFY(!action(w, u"Foption_0"_s)->isChecked()); // 7 has no item to tick
             QVERIFY(!action(w, u"Foption_1"_s)->isChecked());
             QCOMPARE(w.pos(), QPoint(100, 67));
@@ -326,12 +332,13 @@ private Q_SLOTS:
         QFETCH(int, searchMode);
         AppFolder app;
         app.writeBytes(u"config.ini"_s, config);
-        MainFrame w(app.path());
-        QCOMPARE(w.catalogue().paths().QuranSort, quranSort);
+        PlayerSession session(app.path());
+        MainFrame w(session);
+        QCOMPARE(w.session().catalogue().paths().QuranSort, quranSort);
         for (int i = 0; i < 4; ++i)
             QCOMPARE(action(w, u"QSort_%1"_s.arg(i))->isChecked(), i == quranSort);
-        QCOMPARE(w.catalogue().paths().DourousSort, 1);
-        QCOMPARE(w.recentList().MaxLignes(), maxLines);
+        QCOMPARE(w.session().catalogue().paths().DourousSort, 1);
+        QCOMPARE(w.session().recentList().MaxLignes(), maxLines);
         QVERIFY(w.findChild<QRadioButton *>(u"OptionS_%1"_s.arg(searchMode))->isChecked());
     }
 
@@ -339,7 +346,8 @@ private Q_SLOTS:
     {
         // A name of a million characters would take the title box a minute to lay out.
         AppFolder app;
-        MainFrame w(app.path());
+        PlayerSession session(app.path());
+        MainFrame w(session);
         w.titleBox().setTitleText(QString(1000000, u'ب'));
         w.titleBox().AdjustTitleLines();
         QCOMPARE(w.titleBox().titleText().size(), TitleBox::kLongestShown + 1);
@@ -352,7 +360,8 @@ private Q_SLOTS:
                        "0\r\n0\r\n0\r\n25\r\n100\r\n-300\r\n600\r\n2000\r\n6000\r\n"
                        "0\r\n@x\r\n0\r\n0\r\n");
         {
-            MainFrame w(app.path());
+            PlayerSession session(app.path());
+            MainFrame w(session);
             w.show();
             QVERIFY(w.close());
             QCOMPARE(w.frameGeometry().width(), 3500 / 15); // left that wide
@@ -362,7 +371,8 @@ private Q_SLOTS:
 
         // Closed maximised: the normal measures and state 2, so it opens maximised again.
         {
-            MainFrame w(app.path());
+            PlayerSession session(app.path());
+            MainFrame w(session);
             w.showMaximized();
             QTRY_VERIFY(w.isMaximized());
             QCOMPARE(w.tray().LastWindowState(), 2);
@@ -370,7 +380,8 @@ private Q_SLOTS:
         }
         lines = CodePage::decodeLines(app.readBytes(u"config.ini"_s));
         QCOMPARE(lines.mid(5, 5), (QStringList{u"0"_s, u"600"_s, u"3500"_s, u"6000"_s, u"2"_s}));
-        MainFrame w(app.path());
+        PlayerSession session(app.path());
+        MainFrame w(session);
         QVERIFY(w.windowState() & Qt::WindowMaximized);
     }
 };

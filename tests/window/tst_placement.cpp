@@ -29,7 +29,8 @@ class TestPlacement : public QObject
     // Opens the window as the program does, lets the window manager settle it, closes it.
     void openAndClose(const std::function<void(MainFrame &)> &check = {})
     {
-        MainFrame w(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
+        PlayerSession session(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
+        MainFrame w(session);
         w.show();
         if (!w.isMinimized())
             QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -99,11 +99,11 @@ private Q_SLOTS:
         KeyedTree::Node tape = showTape(quranLine());
         QVERIFY(tape);
         click(tape);
-        QCOMPARE(w.playback().PlayedNode(), u"Leaf-"_s + quranLine());
-        QCOMPARE(w.player().ClipSource(), url(u"a.mp3"_s));
+        QCOMPARE(w.session().playback().PlayedNode(), u"Leaf-"_s + quranLine());
+        QCOMPARE(w.session().player().ClipSource(), url(u"a.mp3"_s));
         QTRY_COMPARE(KeyedTree::image(tape), u"sound"_s);
         // The Quran title drops the surah number; a one-line title shows on the second line.
-        QCOMPARE(w.playback().CurrentTitle(), u"R1 - سورة الفاتحة"_s);
+        QCOMPARE(w.session().playback().CurrentTitle(), u"R1 - سورة الفاتحة"_s);
         QCOMPARE(titleText(), u"\nR1 - سورة الفاتحة"_s);
         QVERIFY(action(u"SaveMP3"_s)->isEnabled());
         QVERIFY(!action(u"SaveRM"_s)->isEnabled());
@@ -117,14 +117,14 @@ private Q_SLOTS:
         w.tree().widget()->setCurrentItem(lesson);
         QTest::keyClick(view(), Qt::Key_Return); // keyboard users play with Return
         QCOMPARE(KeyedTree::image(w.tree().item(u"Leaf-"_s + quranLine())), u"Leaf"_s);
-        QCOMPARE(w.player().ClipSource(), url(u"b.mp3"_s));
-        QCOMPARE(w.playback().CurrentTitle(), u"S - X - T"_s);
+        QCOMPARE(w.session().player().ClipSource(), url(u"b.mp3"_s));
+        QCOMPARE(w.session().playback().CurrentTitle(), u"S - X - T"_s);
         QVERIFY(action(u"SaveMP3"_s)->isEnabled());
         QVERIFY(action(u"SaveRM"_s)->isEnabled());
         QTRY_COMPARE(KeyedTree::image(lesson), u"sound"_s);
 
         // Stopping turns the played node back to "wait".
-        w.player().StopPlay();
+        w.session().player().StopPlay();
         QTRY_COMPARE(KeyedTree::image(lesson), u"wait"_s);
     }
 
@@ -132,15 +132,15 @@ private Q_SLOTS:
     {
         MainFrame &w = openWindow("0\r\n0\r\n1\r\n25\r\n100\r\n0\r\n0\r\n5475\r\n8295\r\n0\r\n"
                                   "@\xDF\xE1 \xC7\xE1\xD1\xE6\xC7\xED\xC7\xCA\r\n0\r\n0\r\n");
-        QCOMPARE(w.playback().SoundFormat(), 1);
+        QCOMPARE(w.session().playback().SoundFormat(), 1);
         KeyedTree::Node lesson = showTape(lessonLine());
         click(lesson);
-        QCOMPARE(w.player().ClipSource(), url(u"b.rm"_s)); // both links, RM preferred
+        QCOMPARE(w.session().player().ClipSource(), url(u"b.rm"_s)); // both links, RM preferred
 
         // An RM-only tape plays its RM link whatever the preference, and SaveMP3 stays off.
         KeyedTree::Node rmOnly = showTape(rmOnlyLine());
         click(rmOnly);
-        QCOMPARE(w.player().ClipSource(), url(u"c.rm"_s));
+        QCOMPARE(w.session().player().ClipSource(), url(u"c.rm"_s));
         QVERIFY(!action(u"SaveMP3"_s)->isEnabled());
 
         // The popup's listen items play the chosen format of the node it was opened on.
@@ -149,8 +149,8 @@ private Q_SLOTS:
         QVERIFY(popupItem(u"mnulisten"_s)->isEnabled());
         popupItem(u"mnulisten"_s)->trigger();
         w.menuForm().mnupopup()->close();
-        QCOMPARE(w.player().ClipSource(), url(u"b.mp3"_s));
-        QCOMPARE(w.playback().PlayedNode(), u"Leaf-"_s + lessonLine());
+        QCOMPARE(w.session().player().ClipSource(), url(u"b.mp3"_s));
+        QCOMPARE(w.session().playback().PlayedNode(), u"Leaf-"_s + lessonLine());
         QCOMPARE(KeyedTree::image(rmOnly), u"Leaf"_s);
         QVERIFY(!action(u"SaveRM"_s)->isEnabled());
     }
@@ -209,10 +209,10 @@ private Q_SLOTS:
 
         // Replaying moves the line to the top (within the bound) and forgets the played node.
         click(showTape(quranLine()));
-        QVERIFY(!w.playback().PlayedNode().isEmpty());
+        QVERIFY(!w.session().playback().PlayedNode().isEmpty());
         action(u"LastItems_3"_s)->trigger(); // "abcdefghij", now third after the new line
-        QCOMPARE(w.player().ClipSource(), u"u2.rm"_s);
-        QCOMPARE(w.playback().PlayedNode(), QString());
+        QCOMPARE(w.session().player().ClipSource(), u"u2.rm"_s);
+        QCOMPARE(w.session().playback().PlayedNode(), QString());
         QVERIFY(action(u"SaveRM"_s)->isEnabled());
         QVERIFY(!action(u"SaveMP3"_s)->isEnabled());
         QCOMPARE(titleText(), u"\nabcdefghij"_s);
@@ -225,9 +225,9 @@ private Q_SLOTS:
         writeBytes(last, "old***u3.wav\r\n");
         w.recentMenu().FillRecentMenu();
         action(u"LastItems_1"_s)->trigger();
-        QCOMPARE(w.player().ClipSource(), u"u3.wav"_s);
+        QCOMPARE(w.session().player().ClipSource(), u"u3.wav"_s);
         QVERIFY(action(u"SaveRM"_s)->isEnabled());
-        QCOMPARE(w.playback().CurrentRMLink(), u"u2.rm"_s);
+        QCOMPARE(w.session().playback().CurrentRMLink(), u"u2.rm"_s);
 
         // Clearing deletes the file; the next tape creates it again with one line.
         action(u"mnudeletelasts"_s)->trigger();
@@ -238,17 +238,17 @@ private Q_SLOTS:
         click(showTape(quranLine()));
         QCOMPARE(CodePage::decodeLines(readBytes(last)).size(), 1);
         QVERIFY(action(u"mnudeletelasts"_s)->isEnabled());
-        w.player().StopPlay();
+        w.session().player().StopPlay();
     }
 
     void unreachableLinkLeavesThePlayerStopped()
     {
         MainFrame &w = openWindow();
         KeyedTree::Node tape = showTape(missingLine());
-        QSignalSpy failed(&w.player(), &AudioPlayer::failed);
+        QSignalSpy failed(&w.session().player(), &AudioPlayer::failed);
         click(tape);
         QTRY_COMPARE(failed.count(), 1);
-        QCOMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
         // The failure is shown: the tape no longer waits with an hourglass.
         QCOMPARE(KeyedTree::image(tape), u"Leaf"_s);
         // The tape is still recorded: the title and the line are written whatever happens.
@@ -271,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(get(u"PlaybackStatus"_s).contains(u"'Stopped'"_s));
 
         click(showTape(quranLine()));
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
         QVERIFY(get(u"PlaybackStatus"_s).contains(u"'Playing'"_s));
         const QString metadata = get(u"Metadata"_s);
         QVERIFY2(metadata.contains(u"R1 - سورة الفاتحة"_s), qPrintable(metadata));
@@ -279,7 +279,7 @@ private Q_SLOTS:
 
         // The media key pauses; the desktop's quit closes the window as the user would.
         GDBusTool::gdbusCall(name, u"org.mpris.MediaPlayer2.Player.PlayPause"_s);
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Paused));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Paused));
         QVERIFY(GDBusTool::gdbusCall(name, u"org.mpris.MediaPlayer2.Quit"_s).finished);
         QVERIFY(QFile::exists(appPath(u"config.ini"_s)));
         QVERIFY(!w.isVisible());
@@ -308,26 +308,26 @@ private Q_SLOTS:
         QCOMPARE(visible(), always);
 
         click(showTape(quranLine()));
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
         QCOMPARE(visible(),
                  (QStringList{u"mnuPause"_s, u"mnuStop"_s, u"sep6"_s, u"mnuCopyLinkMP3Tray"_s,
                               u"sep5"_s, u"mnuSaveMP3Tray"_s, u"sep3"_s} +
                   always));
         QVERIFY(w.menuForm().tray().mnuCopyLinkMP3Tray->isEnabled());
         click(showTape(lessonLine()));
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
         QVERIFY(visible().contains(u"mnuCopyLinkRMTray"_s));
         QVERIFY(visible().contains(u"mnuSaveMP3Tray"_s));
 
         // The pause item pauses and resumes; its caption follows the player.
         w.menuForm().tray().mnuPause->trigger();
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Paused));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Paused));
         QCOMPARE(w.menuForm().tray().mnuPause->text(), u"استماع"_s);
         w.menuForm().tray().mnuPause->trigger();
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
         QCOMPARE(w.menuForm().tray().mnuPause->text(), u"إيقاف مؤقت"_s);
         w.menuForm().tray().mnuStop->trigger();
-        QCOMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
 
         // No tray: the choice is greyed out and minimising never hides the window.
         QVERIFY(action(u"mnuMintoTray_0"_s)->isChecked());

@@ -50,7 +50,7 @@ class TestQueue : public QObject
     {
         return m_driver.open({surah(1), surah(2), surah(3), other()}, {}, options);
     }
-    PlayQueue &queue() { return m_driver.window().queue(); }
+    PlayQueue &queue() { return m_driver.window().session().queue(); }
     QStringList entries() { return m_driver.childTexts(m_driver.window().queueBranch().node()); }
     QString entryKey(int n) { return u"Leaf-"_s + TapeKeys::queueRecord(u"Leaf-"_s + surah(n)); }
     QStringList recentTitles()
@@ -85,7 +85,7 @@ private Q_SLOTS:
         m_driver.choose(reciter, u"mnuAdd2Playlist"_s);
         // The whole folder, in the tree's order; the first starts since the player was stopped.
         QTRY_VERIFY_WITH_TIMEOUT(!m_driver.window().queueBranch().node(), 10000);
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
         QCOMPARE(recentTitles(),
                  (QStringList{u"R - سورة س003"_s, u"R - سورة س002"_s, u"R - سورة س001"_s}));
         QVERIFY(!w.tree().contains(kQueue));
@@ -96,12 +96,12 @@ private Q_SLOTS:
         MainFrame &w = open();
         KeyedTree::Node dua = m_driver.showTape(other());
         m_driver.click(dua);
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
 
         KeyedTree::Node one = m_driver.showTape(surah(1));
         m_driver.choose(one, u"mnuAdd2Playlist"_s);
         QCOMPARE(entries(), QStringList{u"R - سورة س001"_s});
-        QCOMPARE(w.playback().PlayedNode(),
+        QCOMPARE(w.session().playback().PlayedNode(),
                  u"Leaf-"_s + other()); // still the tape that was playing
         // Twice the same tape: still one entry.
         m_driver.choose(m_driver.showTape(surah(1)), u"mnuAdd2Playlist"_s);
@@ -109,13 +109,13 @@ private Q_SLOTS:
         QCOMPARE(w.tree().item(entryKey(1))->text(0), u"R - سورة س001"_s);
 
         // At the end of the clip the queued tape starts and the played one is just a tape again.
-        QTRY_COMPARE_WITH_TIMEOUT(w.playback().PlayedNode(), entryKey(1), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.session().playback().PlayedNode(), entryKey(1), 5000);
         QCOMPARE(KeyedTree::image(w.tree().item(u"Leaf-"_s + other())), u"Leaf"_s);
         // "Next" on the only entry while it plays: entry and branch go, the player plays on.
         QVERIFY(m_driver.window().queueBranch().node());
         w.menuForm().popup().mnuPlayNext->trigger();
         QVERIFY(!m_driver.window().queueBranch().node());
-        QVERIFY(w.player().PlayState() != AudioPlayer::Stopped);
+        QVERIFY(w.session().player().PlayState() != AudioPlayer::Stopped);
     }
 
     void commandsOnANodeThatIsGone()
@@ -124,22 +124,22 @@ private Q_SLOTS:
         // chosen (a media key said "next"): the commands find the node gone.
         MainFrame &w = open();
         m_driver.choose(m_driver.showTape(surah(1)), u"mnuAdd2Playlist"_s);
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
         m_driver.view()->expandItem(w.queueBranch().node());
         m_driver.click(w.tree().item(entryKey(1)), Qt::RightButton);
         w.menuForm().mnupopup()->close();
-        w.playNextFromDesktop();
+        w.session().playNextFromDesktop();
         QVERIFY(!w.tree().contains(entryKey(1)));
         QVERIFY(!w.treePopup().SourceNode());
         w.menuForm().popup().mnuMoveDown->trigger();
         w.menuForm().popup().mnuMoveup->trigger();
-        QVERIFY(w.queue().entries().isEmpty());
+        QVERIFY(w.session().queue().entries().isEmpty());
         // Listening still plays the tape the menu was opened on.
-        w.player().StopPlay();
+        w.session().player().StopPlay();
         w.menuForm().popup().mnulisten->trigger();
-        QCOMPARE(w.playback().PlayedNode(), entryKey(1));
-        QCOMPARE(w.player().ClipSource(), url(u"1.mp3"_s));
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(w.session().playback().PlayedNode(), entryKey(1));
+        QCOMPARE(w.session().player().ClipSource(), url(u"1.mp3"_s));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
     }
 
     void movingEntries()
@@ -149,7 +149,7 @@ private Q_SLOTS:
         m_driver.click(m_driver.showTape(other()));
         for (int n = 1; n <= 3; ++n)
             m_driver.choose(m_driver.showTape(surah(n)), u"mnuAdd2Playlist"_s);
-        w.player().StopPlay();
+        w.session().player().StopPlay();
         const QStringList start = entries();
         QCOMPARE(start.size(), 3);
         KeyedTree &tree = w.tree();
@@ -165,28 +165,28 @@ private Q_SLOTS:
         QCOMPARE(entries(), (QStringList{start[1], start[0], start[2]}));
         m_driver.choose(tree.item(entryKey(3)), u"mnuMoveup"_s);
         QCOMPARE(entries(), (QStringList{start[1], start[2], start[0]}));
-        QVERIFY(!w.player().PlayState());
+        QVERIFY(!w.session().player().PlayState());
 
         // Clicking an entry plays it and puts it first.
         m_driver.click(tree.item(entryKey(1)));
         QCOMPARE(entries(), (QStringList{start[0], start[1], start[2]}));
-        QCOMPARE(w.playback().PlayedNode(), entryKey(1));
+        QCOMPARE(w.session().playback().PlayedNode(), entryKey(1));
         QCOMPARE(KeyedTree::image(tree.item(entryKey(1))), u"wait"_s);
 
         // Stopped after a queue entry: moving starts the new first entry.
-        w.player().StopPlay();
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Stopped));
+        w.session().player().StopPlay();
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
         queue().MoveNodeUp(entryKey(3), PlayQueue::MoveDirection::ToTop);
         QCOMPARE(entries(), (QStringList{start[2], start[0], start[1]}));
-        QCOMPARE(w.playback().PlayedNode(), entryKey(3));
-        QCOMPARE(w.player().ClipSource(), url(u"3.mp3"_s));
+        QCOMPARE(w.session().playback().PlayedNode(), entryKey(3));
+        QCOMPARE(w.session().player().ClipSource(), url(u"3.mp3"_s));
     }
 
     void favourites()
     {
         MainFrame &w = open();
         const QString file = m_driver.appPath(u"DB/favorites.txt"_s);
-        QCOMPARE(w.catalogue().IndexOfFile(file), -1);
+        QCOMPARE(w.session().catalogue().IndexOfFile(file), -1);
 
         // The first favourite creates the file, the branch and its placeholder.
         m_driver.choose(m_driver.showTape(surah(3)), u"mnuAdd2Fav"_s);
@@ -197,9 +197,9 @@ private Q_SLOTS:
         QVERIFY(branch);
         QVERIFY(w.tree().contains(kFavourites + u"/-tmp"_s));
         // The file is registered: its record carries its real number, so editing reaches it.
-        const int number = w.catalogue().IndexOfFile(file);
+        const int number = w.session().catalogue().IndexOfFile(file);
         QVERIFY(number >= 0);
-        const CatalogueIndex &index = w.catalogue().index();
+        const CatalogueIndex &index = w.session().catalogue().index();
         QCOMPARE(index.record(index.size() - 1), quranFav);
         QCOMPARE(index.fileNumber(index.size() - 1), number);
 

@@ -125,13 +125,13 @@ private Q_SLOTS:
 
         // The tape playing (tray) and the tape last started (main menu).
         m_driver.click(m_driver.showTape(both()));
-        QTRY_COMPARE(w.player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
         w.menuForm().tray().mnuCopyLinkRMTray->trigger();
         QCOMPARE(clipboard(), m_server.url(u"/both.rm"_s));
         QVERIFY(m_driver.action(u"SaveMP3"_s)->isEnabled());
         m_driver.action(u"SaveMP3"_s)->trigger();
         QCOMPARE(clipboard(), m_server.url(u"/both.mp3"_s));
-        w.player().StopPlay();
+        w.session().player().StopPlay();
     }
 
     void savingATape()

@@ -84,8 +84,8 @@ private Q_SLOTS:
         // A result plays like any tape.
         KeyedTree::Node result = KeyedTree::child(root);
         m_driver.click(result);
-        QCOMPARE(w.playback().PlayedNode(), TapeKeys::searchResultKey(u"سورة يَس"_s, kYaseen));
-        QCOMPARE(w.playback().CurrentTitle(), u"R - سورة يس"_s);
+        QCOMPARE(w.session().playback().PlayedNode(), TapeKeys::searchResultKey(u"سورة يَس"_s, kYaseen));
+        QCOMPARE(w.session().playback().CurrentTitle(), u"R - سورة يس"_s);
     }
 
     void resultsOfOtherCategories()
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(readCodePageLines(m_driver.appPath(u"DB/favorites.txt"_s)),
                  QStringList{u"أشرطتي المفضلة!دروس/S - الكريم!NONE!k.mp3"_s});
         m_driver.choose(w.tree().item(u"الكريم"_s)->child(0), u"mnuAdd2Playlist"_s);
-        QCOMPARE(w.queue().entries().first().title, u"S - الكريم"_s);
+        QCOMPARE(w.session().queue().entries().first().title, u"S - الكريم"_s);
         // The favourite is a record like any other, but a search never lists it.
         type(u"الكريم"_s);
         QCOMPARE(KeyedTree::children(w.tree().item(u"الكريم"_s)), 1);
@@ -198,7 +198,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         const QString record = u"دروس!S/"_s + name + u"!فقه!q.mp3"_s;
         MainFrame &w = m_driver.open({record, kLesson});
-        w.queue().Add2Playlist({TapeKeys::tapeKey(kLesson)});
+        w.session().queue().Add2Playlist({TapeKeys::tapeKey(kLesson)});
         m_driver.action(u"mnusearch"_s)->trigger();
         type(text);
         const QString key = TapeKeys::searchResultKey(text, record);
@@ -222,7 +222,7 @@ private Q_SLOTS:
         QVERIFY(!w.tree().contains(key));
         QVERIFY(!w.tree().roots().contains(root));
         QCOMPARE(w.tree().roots().size(), roots - 1);
-        QCOMPARE(w.queue().entryCount(), 1);
+        QCOMPARE(w.session().queue().entryCount(), 1);
         QVERIFY(m_driver.window().editing().editor().findRecord(TapeKeys::tapeKey(record)) > 0);
     }
 
@@ -236,7 +236,7 @@ private Q_SLOTS:
         QCOMPARE(w.tree().roots().size(), 2);
         KeyedTree::Node results = w.tree().roots().last();
         QCOMPARE(KeyedTree::children(results), 1);
-        w.queue().Add2Playlist({TapeKeys::tapeKey(kLesson)});
+        w.session().queue().Add2Playlist({TapeKeys::tapeKey(kLesson)});
         QCOMPARE(w.tree().roots().size(), 3);
         QCOMPARE(KeyedTree::children(results), 1);
         QCOMPARE(KeyedTree::children(w.queueBranch().node()), 1);

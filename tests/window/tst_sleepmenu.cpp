@@ -2,7 +2,7 @@
 #include "mainframe.h"
 #include "mainmenus.h"
 #include "playback.h"
-#include "sleepandresume.h"
+#include "playersession.h"
 #include "sleeptimer.h"
 #include "tapekeys.h"
 #include "volumeplayer.h"
@@ -43,7 +43,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(u"DB"_s));
-        MainFrame w(dir.path(), new VolumePlayer);
+        PlayerSession session(dir.path(), new VolumePlayer);
+        MainFrame w(session);
 
         // At the end of Tools, after a separator; the items before it stay as they were.
         const QStringList tools = names(w.mainMenus().items().Tools->actions());
@@ -90,7 +91,7 @@ private Q_SLOTS:
 
         item(u"mnuSleepEndOfQueue"_s)->trigger();
         QCOMPARE(checked(u"mnuSleepTray"_s), QStringList{u"EndOfQueue"_s});
-        QCOMPARE(w.sleepAndResume().sleepTimer().mode(), SleepTimer::Mode::EndOfQueue);
+        QCOMPARE(w.session().sleepTimer().mode(), SleepTimer::Mode::EndOfQueue);
 
         item(u"mnuSleepTrayCancel"_s)->trigger();
         QVERIFY(checked(u"mnuSleep"_s).isEmpty());
@@ -111,8 +112,9 @@ private Q_SLOTS:
 
         auto *player = new VolumePlayer;
         {
-            MainFrame w(dir.path(), player);
-            w.playback().playTapeKey(TapeKeys::tapeKey(kRecord));
+            PlayerSession session(dir.path(), player);
+            MainFrame w(session);
+            w.session().playback().playTapeKey(TapeKeys::tapeKey(kRecord));
             player->play(40 * kMinute);
             QCOMPARE(player->position(), 295 * 1000);
             auto *notice = w.findChild<QLabel *>(u"ResumeNotice"_s);

@@ -31,7 +31,8 @@ private Q_SLOTS:
 
     void minimiseToTheTrayAndBack()
     {
-        MainFrame w(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
+        PlayerSession session(m_app.path(), new MpvPlayer(m_app.path(), {u"ao=null"_s}));
+        MainFrame w(session);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto *toTray = w.findChild<QAction *>(u"mnuMintoTray_0"_s);
@@ -49,10 +50,10 @@ private Q_SLOTS:
 
         // The tooltip shows the playing title on one line, cut to the tip's length.
         const QString title(80, u'ب');
-        w.playback().setCurrentTitle(title);
-        Q_EMIT w.playback().titleChanged(u"سطر أول\nسطر ثان"_s);
+        w.session().playback().setCurrentTitle(title);
+        Q_EMIT w.session().playback().titleChanged(u"سطر أول\nسطر ثان"_s);
         QCOMPARE(w.tray().TrayTip(), u"سطر أول سطر ثان"_s);
-        Q_EMIT w.playback().titleChanged(title);
+        Q_EMIT w.session().playback().titleChanged(title);
         QCOMPARE(w.tray().TrayTip().size(), 63);
 
         // A double click gives the window back as it was before, and the icon goes.

@@ -37,7 +37,8 @@ MainFrame &WindowDriver::openIn(const QString &appFolder, AudioPlayer *player)
     static const bool styled = (UseRoomyButtons(), true);
     Q_UNUSED(styled);
     m_folder = appFolder;
-    m_window = std::make_unique<MainFrame>(appFolder, player);
+    m_session = std::make_unique<PlayerSession>(appFolder, player);
+    m_window = std::make_unique<MainFrame>(*m_session);
     m_window->show();
     return *m_window;
 }
@@ -47,6 +48,7 @@ void WindowDriver::close()
     if (m_window)
         m_window->close();
     m_window.reset();
+    m_session.reset();
 }
 
 QTreeWidget *WindowDriver::view()
@@ -71,7 +73,7 @@ KeyedTree::Node WindowDriver::showFolder(const QString &key)
 
 KeyedTree::Node WindowDriver::showTape(const QString &record)
 {
-    const QString path = m_window->catalogue().BuildPath(record);
+    const QString path = m_session->catalogue().BuildPath(record);
     showFolder(path.left(path.lastIndexOf(u'/') + 1));
     KeyedTree::Node tape = m_window->tree().item(u"Leaf-"_s + record);
     if (tape)

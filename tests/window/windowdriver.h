@@ -49,7 +49,8 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> m_app;
     QString m_folder;
-    std::unique_ptr<MainFrame> m_window;
+    std::unique_ptr<PlayerSession> m_session;
+    std::unique_ptr<MainFrame> m_window; // after m_session: it shows it
 };
 
 // Types text into a widget as a keyboard does, one key press and release per character (Arabic
