@@ -3,7 +3,6 @@
 #include "fileguards.h"
 #include "inputform.h"
 #include "listeningmenus.h"
-#include "listeningmenus.h"
 #include "mainframe.h"
 #include "modifyform.h"
 #include "playback.h"

@@ -84,7 +84,8 @@ private Q_SLOTS:
         // A result plays like any tape.
         KeyedTree::Node result = KeyedTree::child(root);
         m_driver.click(result);
-        QCOMPARE(w.session().playback().PlayedNode(), TapeKeys::searchResultKey(u"سورة يَس"_s, kYaseen));
+        QCOMPARE(w.session().playback().PlayedNode(),
+                 TapeKeys::searchResultKey(u"سورة يَس"_s, kYaseen));
         QCOMPARE(w.session().playback().CurrentTitle(), u"R - سورة يس"_s);
     }
 
