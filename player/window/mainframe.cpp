@@ -9,6 +9,7 @@
 #include "favourites.h"
 #include "general.h"
 #include "listeningmenus.h"
+#include "listeningwidgets.h"
 #include "mainlayout.h"
 #include "mainmenus.h"
 #include "mprisservice.h"
@@ -21,7 +22,6 @@
 #include "searchbar.h"
 #include "searchcontroller.h"
 #include "sleepresumestatus.h"
-#include "sleeptimermenu.h"
 #include "startupreport.h"
 #include "tapekeys.h"
 #include "titlebox.h"
@@ -36,7 +36,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QToolButton>
 #include <QTreeWidget>
 
 using namespace Qt::Literals::StringLiterals;
@@ -103,26 +102,10 @@ void MainFrame::createControls()
 
 void MainFrame::createListeningMenus()
 {
-    AudioControl *control = m_layout->audio();
-    // The sleep timer at the end of Tools and, with the items always there, in the tray; speed
-    // and repeat come after it there, just before the window's item.
-    QMenu *tray = m_menus->mnuTray();
-    QAction *show = m_menus->tray().mnuShow;
-    SleepTimer &sleep = m_session.sleepTimer();
-    QMenu *tools = m_mainMenus->items().Tools;
-    tools->addSeparator()->setObjectName(u"sepSleep"_s);
-    new SleepTimerMenu(sleep, tools, nullptr, u"mnuSleep"_s, this);
-    new SleepTimerMenu(sleep, tray, show, u"mnuSleepTray"_s, this);
-    tray->insertSeparator(show)->setObjectName(u"sepSleepTray"_s);
-    // Speed and repeat: buttons of the player control, submenus of the tray, keys of the window.
-    m_listening = new ListeningMenus(m_session.player(), m_session.repeat(), this);
-    control->addTool(m_listening->speedButton(control));
-    control->addTool(m_listening->repeatButton(control));
-    m_listening->addToMenu(tray, show);
-    m_listening->addKeysTo(this);
-
-    m_sleepStatus = new SleepResumeStatus(sleep, m_session.playback(), control);
-    control->addStatusWidget(m_sleepStatus);
+    m_listening = new ListeningWidgets(m_session.player(), m_session.playback(), m_session.repeat(),
+                                       m_session.sleepTimer(),
+                                       {m_layout->audio(), m_mainMenus->items().Tools,
+                                        m_menus->mnuTray(), m_menus->tray().mnuShow, this});
 }
 
 void MainFrame::connectParts()
@@ -500,7 +483,7 @@ void MainFrame::raiseFromDesktop()
 void MainFrame::positionsNotSaved(const QString &message)
 {
     if (!m_session.closing()) {
-        m_sleepStatus->showMessage(message);
+        m_listening->status().showMessage(message);
         return;
     }
     if (ClosingWithForce()) {

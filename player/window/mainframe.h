@@ -1,6 +1,7 @@
 #pragma once
 
 #include "keyedtree.h"
+#include "listeningwidgets.h"
 #include "mediacontrol.h"
 #include "menuform.h"
 #include "playersession.h"
@@ -16,6 +17,7 @@ class AudioSaving;
 class CatalogueTree;
 class EditingActions;
 class ListeningMenus;
+class ListeningWidgets;
 class MainMenus;
 class MprisService;
 class PlayedMarker;
@@ -28,7 +30,6 @@ class TrayController;
 class TreePopup;
 class SearchController;
 class MainLayout;
-class SleepResumeStatus;
 class WindowPlacement;
 
 // The player's main window: it shows the player session and hands it the user's commands. It
@@ -58,7 +59,7 @@ public:
     EditingActions &editing() { return *m_editing; }
     AudioSaving &saving() { return *m_saving; }
     ToolCommands &tools() { return *m_tools; }
-    ListeningMenus &listeningMenus() { return *m_listening; }
+    ListeningMenus &listeningMenus() { return m_listening->menus(); }
     MprisService *mprisService() const { return m_mpris; }
 
     // The mouse on the tree: the node pressed last, its kind, the links of the popup's tape.
@@ -126,8 +127,7 @@ private:
     EditingActions *m_editing = nullptr;
     AudioSaving *m_saving = nullptr;
     ToolCommands *m_tools = nullptr;
-    ListeningMenus *m_listening = nullptr;
-    SleepResumeStatus *m_sleepStatus = nullptr;
+    ListeningWidgets *m_listening = nullptr;
 
     QWidget *m_inner = nullptr;
     MainLayout *m_layout = nullptr;
