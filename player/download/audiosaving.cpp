@@ -169,7 +169,7 @@ void AudioSaving::DownloadWithDialog(const DownloadRequest &request)
     QUrl url;
     switch (linkKind(request.Url)) {
     case LinkKind::Refused:
-        showMessage(MpvPlayer::messageFor(MpvPlayer::Failure::Refused), u"saveFailed"_s);
+        showMessage(ClipFailures::messageFor(ClipFailure::Refused), u"saveFailed"_s);
         return;
     case LinkKind::Web:
         url = QUrl(openableLink(request.Url, m_appFolder));
@@ -225,22 +225,22 @@ void AudioSaving::DownloadWithDialog(const DownloadRequest &request)
 
 QString AudioSaving::failureText(const Download::Result &result, const QString &target)
 {
-    using Failure = MpvPlayer::Failure;
+    using Failure = ClipFailure;
     switch (result.status) {
     case Download::Status::HttpError: {
         const bool missing = result.httpStatus == 404 || result.httpStatus == 410;
-        return MpvPlayer::messageFor(missing ? Failure::NotFound : Failure::Connection) +
+        return ClipFailures::messageFor(missing ? Failure::NotFound : Failure::Connection) +
                u" (HTTP %1)"_s.arg(result.httpStatus);
     }
     case Download::Status::NetworkError:
-        return MpvPlayer::messageFor(result.networkError == QNetworkReply::ContentNotFoundError
-                                         ? Failure::NotFound
-                                         : Failure::Connection);
+        return ClipFailures::messageFor(result.networkError == QNetworkReply::ContentNotFoundError
+                                            ? Failure::NotFound
+                                            : Failure::Connection);
     case Download::Status::DiskError:
         return u"تعذر حفظ الملف "_s + QFileInfo(target).fileName() +
                u". تأكد من إمكان الكتابة في المجلد ومن وجود مساحة كافية."_s;
     case Download::Status::TooSlow: // as good as no connection
-        return MpvPlayer::messageFor(Failure::Connection);
+        return ClipFailures::messageFor(Failure::Connection);
     case Download::Status::TooLarge:
         return u"لم يحفظ الملف "_s + QFileInfo(target).fileName() +
                u" لأن حجمه أكبر من الحد المسموح به."_s;

@@ -43,15 +43,6 @@ constexpr const char *kProtocolWhitelist =
 constexpr qint64 kCutOffMinimumMs = 2000;
 constexpr qint64 kCutOffFraction = 20; // 5 %
 
-bool startsWithAny(const QString &text, std::initializer_list<QStringView> prefixes)
-{
-    for (const QStringView prefix : prefixes) {
-        if (text == prefix || (text.startsWith(prefix) && text.at(prefix.size()) == u'/'))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 MpvPlayer::MpvPlayer(QString baseFolder, QStringList extraOptions, QObject *parent)
@@ -474,8 +465,8 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
         if (m_entry != kNoEntry) {
             // The latest cause named wins, as earlier lines may still belong to a clip that was
             // being replaced.
-            const Failure named =
-                failureInLog(QString::fromUtf8(message->prefix), QString::fromUtf8(message->text));
+            const Failure named = ClipFailures::failureInLog(QString::fromUtf8(message->prefix),
+                                                             QString::fromUtf8(message->text));
             if (named != Failure::None)
                 m_logFailure = named;
         }
@@ -566,61 +557,8 @@ void MpvPlayer::finishFailure()
     const LinkKind kind = linkKind(m_entryLink);
     const bool missingFile =
         kind == LinkKind::LocalFile && !QFileInfo::exists(resolveLink(m_entryLink));
-    fail(failureOfError(m_failedError, m_logFailure, kind == LinkKind::Web, missingFile));
-}
-
-MpvPlayer::Failure MpvPlayer::failureInLog(const QString &prefix, const QString &line)
-{
-    // mpv's stream layer ("stream", "file" for local files), its demuxers, and FFmpeg's protocols
-    // and demuxers ("ffmpeg", "ffmpeg/demuxer"...).
-    if (!startsWithAny(prefix, {u"stream", u"file", u"demux", u"lavf", u"ffmpeg"}))
-        return Failure::None;
-    // FFmpeg's and mpv's wording.
-    static const QStringList refused = {u"Refusing to load potentially unsafe URL"_s,
-                                        u"not on whitelist"_s};
-    static const QStringList notFound = {u"HTTP error 404"_s, u"HTTP error 410"_s,
-                                         u"404 Not Found"_s, u"No such file or directory"_s};
-    static const QStringList connection = {
-        u"Connection refused"_s,     u"Failed to resolve hostname"_s, u"timed out"_s,
-        u"Network is unreachable"_s, u"No route to host"_s,           u"Connection reset"_s,
-    };
-    auto mentions = [&line](const QStringList &phrases) {
-        for (const QString &phrase : phrases) {
-            if (line.contains(phrase, Qt::CaseInsensitive))
-                return true;
-        }
-        return false;
-    };
-    if (mentions(refused))
-        return Failure::Refused;
-    if (mentions(notFound))
-        return Failure::NotFound;
-    if (mentions(connection))
-        return Failure::Connection;
-    if (line.contains(u"HTTP error"_s))
-        return Failure::Other; // the server answered, with another error status
-    return Failure::None;
-}
-
-MpvPlayer::Failure MpvPlayer::failureOfError(int error, Failure logged, bool web, bool missingFile)
-{
-    // The error code is mpv's own verdict and comes first; the log only tells apart the causes
-    // mpv sums up as "loading failed".
-    if (error == MPV_ERROR_AO_INIT_FAILED)
-        return Failure::NoDevice;
-    if (logged == Failure::Refused)
-        return Failure::Refused;
-    if (error == MPV_ERROR_UNKNOWN_FORMAT || error == MPV_ERROR_NOTHING_TO_PLAY)
-        return Failure::Format;
-    if (missingFile)
-        return Failure::NotFound;
-    if (logged != Failure::None)
-        return logged;
-    // Neither an HTTP status nor a socket error in the log: a server that accepted the connection
-    // and then said nothing until the network timeout.
-    if (web && error != 0)
-        return Failure::Connection;
-    return Failure::Other;
+    fail(ClipFailures::failureOfError(m_failedError, m_logFailure, kind == LinkKind::Web,
+                                      missingFile));
 }
 
 void MpvPlayer::startTimedOut()
@@ -640,7 +578,7 @@ bool MpvPlayer::fail(Failure failure)
 {
     const QPointer<MpvPlayer> alive(this);
     forgetClip();
-    m_error = messageFor(failure);
+    m_error = ClipFailures::messageFor(failure);
     updateState();
     if (!alive)
         return false;
@@ -679,24 +617,4 @@ QString MpvPlayer::fileNameOf(const QString &link)
     QString name =
         isUrl(link) ? QUrl(link).fileName(QUrl::FullyDecoded) : QFileInfo(link).fileName();
     return name.isEmpty() ? link : name;
-}
-
-QString MpvPlayer::messageFor(Failure failure)
-{
-    switch (failure) {
-    case Failure::NotFound:
-        return u"تعذر العثور على الملف الصوتي"_s;
-    case Failure::Connection:
-        return u"تعذر الاتصال بالخادم"_s;
-    case Failure::Format:
-        return u"صيغة الملف غير مدعومة"_s;
-    case Failure::NoDevice:
-        return u"لا يوجد جهاز صوت متاح"_s;
-    case Failure::Refused:
-        return u"رابط غير مسموح به: يقبل البرنامج روابط http و https والملفات المحلية فقط"_s;
-    case Failure::None:
-    case Failure::Other:
-        break;
-    }
-    return u"تعذر تشغيل الملف الصوتي"_s;
 }

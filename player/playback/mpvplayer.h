@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audioplayer.h"
+#include "clipfailure.h"
 
 #include <QString>
 #include <QStringList>
@@ -61,28 +62,7 @@ public:
     // How long a started clip may take to begin playing (30 s unless set).
     void setStartTimeout(std::chrono::milliseconds timeout);
 
-    // Why a clip failed, as far as mpv's error code and its log tell.
-    enum class Failure
-    {
-        None,
-        NotFound,
-        Connection,
-        Format,
-        NoDevice, // no audio output could be opened
-        Refused,  // the link, or a link a playlist led to, is not one the program opens
-        Other,
-    };
-
-    // The cause a log line names, or None. prefix is the mpv module that wrote it: only the
-    // modules that open and read the link count, as the audio output writes lines ("No such file
-    // or directory") that have nothing to do with the link.
-    static Failure failureInLog(const QString &prefix, const QString &line);
-    // The cause of a clip's ERROR end: error is mpv's error code, logged the cause the log named
-    // last, web whether the link is an http(s) one, missingFile whether it is a local file that
-    // does not exist.
-    static Failure failureOfError(int error, Failure logged, bool web, bool missingFile);
-    // The Arabic message shown for a failure.
-    static QString messageFor(Failure failure);
+    using Failure = ClipFailure;
 
 private:
     void drainEvents();
