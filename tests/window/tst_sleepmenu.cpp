@@ -6,13 +6,17 @@
 #include "sleeptimer.h"
 #include "tapekeys.h"
 #include "volumeplayer.h"
+#include "widgets.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -129,6 +133,42 @@ private Q_SLOTS:
         }
         QVERIFY(positions.open(QIODevice::ReadOnly));
         QCOMPARE(positions.readAll(), "400\thttp://h/d1.mp3\n");
+    }
+
+    // Logout ends the program with force: positions.txt that cannot be written must not hold it
+    // up with a box nobody will answer. config.ini is still written.
+    void aForcedCloseAsksNothingAboutPositions()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"DB"_s));
+        QVERIFY(writeCodePageLines(dir.filePath(u"DB/l.txt"_s), {kRecord}));
+        QVERIFY(QDir(dir.path()).mkdir(u"positions.txt"_s)); // a folder in its place
+
+        auto *player = new VolumePlayer;
+        PlayerSession session(dir.path(), player);
+        MainFrame w(session);
+        w.show();
+        w.session().playback().playTapeKey(TapeKeys::tapeKey(kRecord));
+        player->play(40 * kMinute);
+        player->reach(400 * 1000);
+
+        QStringList asked;
+        QTimer boxes;
+        boxes.setInterval(10);
+        connect(&boxes, &QTimer::timeout, this, [&asked] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                asked.append(box->objectName());
+                box->close();
+            }
+        });
+        boxes.start();
+        QTimer::singleShot(0, this, [] { UnloadAllWindows(true); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        boxes.stop();
+
+        QCOMPARE(asked, QStringList());
+        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(readCodePageLines(dir.filePath(u"config.ini"_s)).size(), 13);
     }
 };
 
