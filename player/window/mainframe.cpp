@@ -6,12 +6,10 @@
 #include "catalogue.h"
 #include "cataloguetree.h"
 #include "editingactions.h"
-#include "favourites.h"
-#include "general.h"
-#include "listeningmenus.h"
 #include "listeningwidgets.h"
 #include "mainlayout.h"
 #include "mainmenus.h"
+#include "menucommands.h"
 #include "mprisservice.h"
 #include "playback.h"
 #include "playedmarker.h"
@@ -21,9 +19,8 @@
 #include "recentmenu.h"
 #include "searchbar.h"
 #include "searchcontroller.h"
-#include "sleepresumestatus.h"
+#include "sessionnotices.h"
 #include "startupreport.h"
-#include "tapekeys.h"
 #include "titlebox.h"
 #include "toolcommands.h"
 #include "traycontroller.h"
@@ -120,28 +117,14 @@ void MainFrame::connectParts()
     connect(playback, &Playback::titleChanged, this, &MainFrame::showTitle);
     connect(playback, &Playback::linkChanged, m_layout->audio(), &QWidget::setToolTip);
     connect(playback, &Playback::saveItemsChanged, this, &MainFrame::syncSaveItems);
-    connect(playback, &Playback::recentChanged, this, [this](bool saved) {
-        m_recentMenu->FillRecentMenu();
-        if (!saved && !std::exchange(m_recentWarned, true))
-            warn(u"المحفوظات"_s, u"تعذر حفظ قائمة المحفوظات في الملف last.txt."_s);
-    });
-    connect(playback, &Playback::pauseCaptionChanged, m_menus->tray().mnuPause, &QAction::setText);
+    connect(playback, &Playback::recentChanged, m_recentMenu, &RecentMenu::FillRecentMenu);
     connect(m_recentMenu, &RecentMenu::lineChosen, playback, &Playback::replayRecent);
     connect(&m_session, &PlayerSession::riwayaFilterChanged, this, [this] {
         m_catalogueTree->setRiwayaFilter(m_session.riwayaFilter());
         m_mainMenus->CheckRiwayaMenu(m_session.riwayaFilter());
         m_catalogueTree->rebuild();
     });
-    connect(&m_session, &PlayerSession::listeningNotSaved, this, [this] {
-        // Once per run: the choice still holds until the program ends.
-        if (!std::exchange(m_listeningWarned, true))
-            warn(u"إعدادات الاستماع"_s, u"تعذر حفظ إعدادات الاستماع في الملف %1."_s.arg(
-                                            QString::fromLatin1(AppPaths::kListeningFile)));
-    });
-    connect(&m_session, &PlayerSession::positionsNotSaved, this, &MainFrame::positionsNotSaved);
-    SearchBar *bar = m_layout->searchBar();
-    connect(bar, &SearchBar::opened, this, [this] { m_layout->setSearchBarOpen(true); });
-    connect(bar, &SearchBar::closed, this, [this] { m_layout->setSearchBarOpen(false); });
+    new SessionNotices(m_session, m_listening->status(), this);
 }
 
 void MainFrame::connectMenus()
@@ -150,59 +133,20 @@ void MainFrame::connectMenus()
     connect(m.Exit, &QAction::triggered, this, &MainFrame::Exit_Click);
     m.mnusearch->setEnabled(true);
     connect(m.mnusearch, &QAction::triggered, this, &MainFrame::mnusearch_Click);
+    connect(m_menus->popup().mnusearch2, &QAction::triggered, this, &MainFrame::mnusearch2_Click);
     connect(m.Tools, &QMenu::aboutToShow, this, &MainFrame::updateTrayChoice);
     connect(m_mainMenus, &MainMenus::formatChosen, this, &MainFrame::Foption_Click);
     connect(m_mainMenus, &MainMenus::quranSortChosen, this, &MainFrame::QSort_Click);
     connect(m_mainMenus, &MainMenus::dourousSortChosen, this, &MainFrame::DSort_Click);
     connect(m_mainMenus, &MainMenus::riwayaChosen, this, &MainFrame::Riwaya_Click);
     connect(m_mainMenus, &MainMenus::minimiseTargetChosen, this, &MainFrame::mnuMintoTray_Click);
-
-    const MenuForm::TreeItems &p = m_menus->popup();
-    const MenuForm::TrayItems &t = m_menus->tray();
-    connect(p.mnulisten, &QAction::triggered, this, &MainFrame::mnulisten_Click);
-    connect(p.mnusearch2, &QAction::triggered, this, &MainFrame::mnusearch2_Click);
-    connect(p.mnulistenrm, &QAction::triggered, this, &MainFrame::mnulisten_RM);
-    connect(p.mnuCollapseall, &QAction::triggered, this, &MainFrame::mnuCollapseall_Click);
-    connect(p.mnucollapsenode, &QAction::triggered, this, &MainFrame::mnucollapsenode_Click);
-    connect(p.mnuAdd2Fav, &QAction::triggered, this, &MainFrame::mnuAdd2Fav_Click);
     m_tools->attach(m);
     connect(m.SaveMP3, &QAction::triggered, m_saving, &AudioSaving::SaveMP3_Click);
     connect(m.SaveRM, &QAction::triggered, m_saving, &AudioSaving::SaveRM_Click);
-    connect(p.mnuSaveMP3, &QAction::triggered, m_saving, &AudioSaving::mnuSaveMP3_Click);
-    connect(p.mnuSaveRM, &QAction::triggered, m_saving, &AudioSaving::mnuSaveRM_Click);
-    connect(p.mnuDMP3, &QAction::triggered, m_saving, &AudioSaving::mnuDMP3_Click);
-    connect(p.mnuDRM, &QAction::triggered, m_saving, &AudioSaving::mnuDRM_Click);
-    connect(t.mnuSaveMP3Tray, &QAction::triggered, m_saving, &AudioSaving::SaveMP3Now);
-    connect(t.mnuSaveRMTray, &QAction::triggered, m_saving, &AudioSaving::savermNow);
-    connect(t.mnuCopyLinkMP3Tray, &QAction::triggered, m_saving,
-            [this] { m_saving->copyPlayingLink(AudioSaving::Format::Mp3); });
-    connect(t.mnuCopyLinkRMTray, &QAction::triggered, m_saving,
-            [this] { m_saving->copyPlayingLink(AudioSaving::Format::Rm); });
     m.AddNewFile->setEnabled(true);
     connect(m.AddNewFile, &QAction::triggered, m_editing, &EditingActions::ShowAddForm);
-    connect(p.mnuAddNew2Dir, &QAction::triggered, m_editing, &EditingActions::mnuAddNew2Dir_Click);
-    connect(p.mnumodify, &QAction::triggered, m_editing, &EditingActions::ShowModifForm);
-    connect(p.mnudelete, &QAction::triggered, m_editing, &EditingActions::mnudelete_Click);
-    connect(p.mnuDelDir, &QAction::triggered, m_editing, &EditingActions::mnuDelDir_Click);
-    connect(p.mnuAdd2Playlist, &QAction::triggered, this, &MainFrame::mnuAdd2Playlist_Click);
-    connect(p.mnuPlayNext, &QAction::triggered, &m_session.queue(), &PlayQueue::PlayNextInPlayList);
-    connect(p.mnuMoveup, &QAction::triggered, this, [this] {
-        m_session.queue().MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Up);
-    });
-    connect(p.mnuMoveDown, &QAction::triggered, this, [this] {
-        m_session.queue().MoveNodeUp(m_popup->sourceKey(), PlayQueue::MoveDirection::Down);
-    });
-    connect(t.mnuPlayNextTray, &QAction::triggered, &m_session.queue(),
-            &PlayQueue::PlayNextInPlayList);
-    connect(t.mnuPause, &QAction::triggered, &m_session.playback(), &Playback::pauseToggle);
-    connect(t.mnuStop, &QAction::triggered, &m_session.playback(), &Playback::stop);
-    connect(t.mnuShow, &QAction::triggered, this, &MainFrame::mnuShow_Click);
-    connect(t.mnuExit, &QAction::triggered, this, &MainFrame::mnuExit_Click);
-    connect(m_menus->mnuTray(), &QMenu::aboutToShow, this, [this] {
-        const QString &played = m_session.playback().PlayedNode();
-        m_menus->PrepareTrayMenu(m_popup->menuState(),
-                                 played.isEmpty() ? LinkPair() : ExtractLinks(played));
-    });
+    new MenuCommands(
+        {m_session, *m_catalogueTree, *m_popup, *m_menus, *m_saving, *m_editing, *m_tray, this});
 }
 
 void MainFrame::Form_Load()
@@ -314,11 +258,6 @@ void MainFrame::syncSaveItems()
     m_mainMenus->items().SaveRM->setEnabled(m_session.playback().saveRmEnabled());
 }
 
-void MainFrame::warn(const QString &title, const QString &text)
-{
-    ShowNotice(this, QMessageBox::Warning, title, text, u"warning"_s);
-}
-
 // ---- layout ---------------------------------------------------------------------------------
 
 void MainFrame::showTitle(const QString &title)
@@ -342,7 +281,7 @@ void MainFrame::Form_Resize()
         // window can always be found again. The layout and the remembered state stay.
         if (m_session.minimiseTarget() == Settings::ToTray && TrayController::available() &&
             !m_tray->inTray())
-            QMetaObject::invokeMethod(this, &MainFrame::ShowinTray, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(m_tray, &TrayController::ShowinTray, Qt::QueuedConnection);
         return;
     }
     m_layout->Form_Resize();
@@ -379,62 +318,19 @@ void MainFrame::closeEvent(QCloseEvent *event)
                 QMessageBox::warning(this, caption().trimmed(),
                                      u"تعذر حفظ الإعدادات في الملف config.ini."_s);
         }
-        DeleteFromTray();
+        m_tray->DeleteFromTray();
         m_unloaded = true;
     }
     event->accept();
 }
 
-// ---- tree mouse and popup -------------------------------------------------------------------
+// ---- resizing -------------------------------------------------------------------------------
 
 bool MainFrame::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_inner && event->type() == QEvent::Resize)
         Form_Resize();
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainFrame::mnulisten_Click()
-{
-    m_session.playback().playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Mp3);
-}
-
-void MainFrame::mnulisten_RM()
-{
-    m_session.playback().playTapeKey(m_popup->sourceKey(), Playback::PlayMode::Rm);
-}
-
-void MainFrame::mnuCollapseall_Click()
-{
-    m_catalogueTree->CollapseAll();
-}
-
-void MainFrame::mnucollapsenode_Click()
-{
-    m_catalogueTree->CollapseSubtree(TreeView1->currentItem());
-}
-
-void MainFrame::mnuAdd2Playlist_Click()
-{
-    KeyedTree::Node node = TreeView1->currentItem();
-    const QString key = KeyedTree::key(node);
-    if (KeyedTree::kind(node) == KeyedTree::Kind::Tape)
-        m_session.queue().Add2Playlist({key});
-    else if (KeyedTree::kind(node) == KeyedTree::Kind::Folder && !CatalogueTree::IsRootNode(node))
-        m_session.queue().Add2Playlist(m_catalogueTree->tapesBelow(key));
-}
-
-void MainFrame::mnuAdd2Fav_Click()
-{
-    KeyedTree::Node node = TreeView1->currentItem();
-    if (KeyedTree::kind(node) != KeyedTree::Kind::Tape)
-        return;
-    if (!m_session.favourites().add(KeyedTree::key(node))) {
-        warn(TapeKeys::favouritesCategory(),
-             u"تعذر حفظ الشريط في ملف المفضلة. تأكد من إمكان الكتابة في مجلد DB."_s);
-        return;
-    }
-    m_catalogueTree->resetFolder(Favourites::branchKey(), TapeKeys::favouritesCategory());
 }
 
 // ---- tray -----------------------------------------------------------------------------------
@@ -444,26 +340,6 @@ void MainFrame::updateTrayChoice()
     // Without a tray the choice cannot be honoured: grey it out (minimising then goes to the
     // taskbar).
     m_mainMenus->items().mnuMintoTray[0]->setEnabled(TrayController::available());
-}
-
-void MainFrame::ShowinTray()
-{
-    m_tray->ShowinTray();
-}
-
-void MainFrame::DeleteFromTray()
-{
-    m_tray->DeleteFromTray();
-}
-
-void MainFrame::mnuShow_Click()
-{
-    m_tray->mnuShow_Click();
-}
-
-void MainFrame::mnuExit_Click()
-{
-    UnloadAllWindows(false);
 }
 
 // ---- desktop media controls -----------------------------------------------------------------
@@ -476,22 +352,4 @@ void MainFrame::quitFromDesktop()
 void MainFrame::raiseFromDesktop()
 {
     m_tray->mnuShow_Click();
-}
-
-// ---- files the session could not write -----------------------------------------------------
-
-void MainFrame::positionsNotSaved(const QString &message)
-{
-    if (!m_session.closing()) {
-        m_listening->status().showMessage(message);
-        return;
-    }
-    if (ClosingWithForce()) {
-        qWarning("%s", qPrintable(message));
-        return;
-    }
-    // Modal, like the message about config.ini: the program is about to end.
-    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
-    box.setObjectName(u"positionsFailed"_s);
-    box.exec();
 }

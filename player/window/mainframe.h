@@ -74,16 +74,6 @@ public:
     void Exit_Click();
     void mnusearch_Click();
     void mnusearch2_Click();
-    void mnulisten_Click();
-    void mnulisten_RM();
-    void mnuCollapseall_Click();
-    void mnucollapsenode_Click();
-    void mnuAdd2Fav_Click();
-    void mnuAdd2Playlist_Click();
-    void ShowinTray();
-    void DeleteFromTray();
-    void mnuShow_Click();
-    void mnuExit_Click();
 
     // What the desktop's media controls ask of the window.
     void quitFromDesktop() override;
@@ -107,8 +97,6 @@ private:
     void showTitle(const QString &title);
     void syncSaveItems();
     void updateTrayChoice();
-    void warn(const QString &title, const QString &text);
-    void positionsNotSaved(const QString &message);
 
     PlayerSession &m_session;
     MprisService *m_mpris = nullptr;
@@ -133,7 +121,5 @@ private:
     MainLayout *m_layout = nullptr;
     TitleBox *LTitle = nullptr;
     QTreeWidget *TreeView1 = nullptr;
-    bool m_recentWarned = false;
-    bool m_listeningWarned = false;
     bool m_unloaded = false;
 };

@@ -55,6 +55,8 @@ MainLayout::MainLayout(QWidget *inner, AudioPlayer *player)
 
     // While the search bar is closed it rests under the tree.
     m_searchBar->stackUnder(TreeView1);
+    connect(m_searchBar, &SearchBar::opened, this, [this] { setSearchBarOpen(true); });
+    connect(m_searchBar, &SearchBar::closed, this, [this] { setSearchBarOpen(false); });
 }
 
 void MainLayout::placeSearchBar()

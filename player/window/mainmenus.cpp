@@ -148,8 +148,15 @@ void MainMenus::SetMenuColor(const QColor &colour, bool all)
         w->setAutoFillBackground(true);
     };
     paint(m_bar);
+    // Every menu the bar leads to, submenus included.
+    const auto paintMenus = [&paint](const QList<QAction *> &items, const auto &self) -> void {
+        for (QAction *item : items)
+            if (QMenu *menu = item->menu()) {
+                paint(menu);
+                self(menu->actions(), self);
+            }
+    };
     if (all)
-        for (QMenu *menu : m_bar->findChildren<QMenu *>())
-            paint(menu);
+        paintMenus(m_bar->actions(), paintMenus);
     m_bar->update();
 }
