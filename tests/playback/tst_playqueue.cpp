@@ -1,45 +1,28 @@
 #include "playback.h"
+#include "playbackworld.h"
 #include "playqueue.h"
 #include "recentlist.h"
 #include "scriptedplayer.h"
 #include "tapeend.h"
 #include "tapekeys.h"
+#include "testtapes.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-const QString kQuran = u"القرآن الكريم"_s;
-
-QString tape(int n)
-{
-    return TapeKeys::tapeKey(kQuran +
-                             u"!R/%1 سورة س%1!W!http://h/%1.mp3"_s.arg(n, 3, 10, QChar(u'0')));
-}
-QString entry(int n)
-{
-    return PlayQueue::entryKey(tape(n));
-}
-QString link(int n)
-{
-    return u"http://h/%1.mp3"_s.arg(n, 3, 10, QChar(u'0'));
-}
-} // namespace
+using namespace TestTapes;
 
 // The play queue's rules, on a scripted player: what starts, when, and what leaves the queue.
 class TestPlayQueue : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ScriptedPlayer> m_player;
-    std::unique_ptr<RecentList> m_recent;
-    std::unique_ptr<Playback> m_playback;
-    std::unique_ptr<PlayQueue> m_queue;
-    std::unique_ptr<TapeEndStep> m_tapeEnd;
+    std::unique_ptr<PlaybackWorld<ScriptedPlayer>> m_world;
+    ScriptedPlayer *m_player = nullptr;
+    Playback *m_playback = nullptr;
+    PlayQueue *m_queue = nullptr;
 
     QStringList keys() const
     {
@@ -52,21 +35,12 @@ class TestPlayQueue : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_player = std::make_unique<ScriptedPlayer>();
-        m_recent = std::make_unique<RecentList>(m_dir.filePath(u"last.txt"_s));
-        m_playback = std::make_unique<Playback>(*m_player, *m_recent);
-        m_queue = std::make_unique<PlayQueue>(*m_playback);
-        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, nullptr, nullptr);
+        m_world = std::make_unique<PlaybackWorld<ScriptedPlayer>>();
+        m_player = m_world->player.get();
+        m_playback = &m_world->playback;
+        m_queue = &m_world->queue;
     }
-    void cleanup()
-    {
-        m_tapeEnd.reset();
-        m_queue.reset();
-        m_playback.reset();
-        m_recent.reset();
-        m_player.reset();
-        QFile::remove(m_dir.filePath(u"last.txt"_s));
-    }
+    void cleanup() { m_world.reset(); }
 
     void firstEntryStartsOnlyWhenStopped()
     {
@@ -77,7 +51,7 @@ private Q_SLOTS:
         QCOMPARE(m_queue->entries().first().title, u"R - سورة س001"_s);
 
         // A queue that already has entries only grows; a tape already queued changes nothing.
-        QSignalSpy changed(m_queue.get(), &PlayQueue::changed);
+        QSignalSpy changed(m_queue, &PlayQueue::changed);
         m_queue->Add2Playlist({tape(2)});
         QCOMPARE(changed.count(), 0);
         m_queue->Add2Playlist({tape(3)});
@@ -123,9 +97,9 @@ private Q_SLOTS:
         QCOMPARE(m_player->started, (QStringList{link(1), link(2), link(3)}));
         QVERIFY(m_queue->entries().isEmpty());
         QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
-        QCOMPARE(m_recent->RecentLines().size(), 0); // the list is read only when asked
-        m_recent->reload();
-        QCOMPARE(m_recent->RecentLines().size(), 3);
+        QCOMPARE(m_world->recent.RecentLines().size(), 0); // the list is read only when asked
+        m_world->recent.reload();
+        QCOMPARE(m_world->recent.RecentLines().size(), 3);
     }
 
     void nextIsAlwaysTheSecondWhileAnEntryPlays()
@@ -150,7 +124,7 @@ private Q_SLOTS:
         // Nothing comes after it: neither the menus nor the desktop may offer "next".
         QVERIFY(!m_queue->canGoNext());
         QVERIFY(m_queue->entryPlaying());
-        QSignalSpy changed(m_queue.get(), &PlayQueue::changed);
+        QSignalSpy changed(m_queue, &PlayQueue::changed);
         m_queue->PlayNextInPlayList();
         QVERIFY(m_queue->entries().isEmpty());
         QCOMPARE(changed.count(), 1);
@@ -205,7 +179,7 @@ private Q_SLOTS:
         m_playback->playTapeKey(tape(9));
         m_player->play(1000);
         m_queue->Add2Playlist({tape(1), tape(2), tape(3)});
-        QSignalSpy moved(m_queue.get(), &PlayQueue::entryMoved);
+        QSignalSpy moved(m_queue, &PlayQueue::entryMoved);
         m_queue->MoveNodeUp(entry(1), PlayQueue::MoveDirection::Down);
         QCOMPARE(keys(), (QStringList{entry(2), entry(1), entry(3)}));
         QCOMPARE(moved.count(), 1);

@@ -1,11 +1,13 @@
 #include "listeningmenus.h"
 #include "playback.h"
+#include "playbackworld.h"
 #include "playqueue.h"
 #include "recentlist.h"
 #include "repeatcontrol.h"
 #include "scriptedplayer.h"
 #include "tapeend.h"
 #include "tapekeys.h"
+#include "testtapes.h"
 
 #include <QAction>
 #include <QSignalSpy>
@@ -16,31 +18,7 @@
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-const QString kQuran = u"القرآن الكريم"_s;
-
-QString tape(int n)
-{
-    return TapeKeys::tapeKey(kQuran +
-                             u"!R/%1 سورة س%1!W!http://h/%1.mp3"_s.arg(n, 3, 10, QChar(u'0')));
-}
-QString entry(int n)
-{
-    return PlayQueue::entryKey(tape(n));
-}
-QString link(int n)
-{
-    return u"http://h/%1.mp3"_s.arg(n, 3, 10, QChar(u'0'));
-}
-QStringList links(std::initializer_list<int> numbers)
-{
-    QStringList out;
-    for (int n : numbers)
-        out.append(link(n));
-    return out;
-}
-} // namespace
+using namespace TestTapes;
 
 // The repeat rules and the speed steps, on a scripted player: what plays again, how often, and
 // where playback goes afterwards.
@@ -48,13 +26,11 @@ class TestRepeat : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    std::unique_ptr<ScriptedPlayer> m_player;
-    std::unique_ptr<RecentList> m_recent;
-    std::unique_ptr<Playback> m_playback;
-    std::unique_ptr<PlayQueue> m_queue;
-    std::unique_ptr<RepeatControl> m_repeat;
-    std::unique_ptr<TapeEndStep> m_tapeEnd;
+    std::unique_ptr<PlaybackWorld<ScriptedPlayer>> m_world;
+    ScriptedPlayer *m_player = nullptr;
+    Playback *m_playback = nullptr;
+    PlayQueue *m_queue = nullptr;
+    RepeatControl *m_repeat = nullptr;
 
     QStringList keys() const
     {
@@ -74,23 +50,13 @@ class TestRepeat : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_player = std::make_unique<ScriptedPlayer>();
-        m_recent = std::make_unique<RecentList>(m_dir.filePath(u"last.txt"_s));
-        m_playback = std::make_unique<Playback>(*m_player, *m_recent);
-        m_queue = std::make_unique<PlayQueue>(*m_playback);
-        m_repeat = std::make_unique<RepeatControl>(*m_playback, *m_queue);
-        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, m_repeat.get(), nullptr);
+        m_world = std::make_unique<PlaybackWorld<ScriptedPlayer>>();
+        m_player = m_world->player.get();
+        m_playback = &m_world->playback;
+        m_queue = &m_world->queue;
+        m_repeat = &m_world->repeat;
     }
-    void cleanup()
-    {
-        m_tapeEnd.reset();
-        m_repeat.reset();
-        m_queue.reset();
-        m_playback.reset();
-        m_recent.reset();
-        m_player.reset();
-        QFile::remove(m_dir.filePath(u"last.txt"_s));
-    }
+    void cleanup() { m_world.reset(); }
 
     void offPlaysAsWithoutRepeat()
     {
@@ -115,8 +81,8 @@ private Q_SLOTS:
         m_repeat->setMode(RepeatMode::tape());
         m_playback->playTapeKey(tape(9));
         m_queue->Add2Playlist({tape(1)});
-        QSignalSpy titles(m_playback.get(), &Playback::titleChanged);
-        QSignalSpy recent(m_playback.get(), &Playback::recentChanged);
+        QSignalSpy titles(m_playback, &Playback::titleChanged);
+        QSignalSpy recent(m_playback, &Playback::recentChanged);
         for (int i = 0; i < 4; ++i)
             playToEnd();
         QCOMPARE(m_player->started, links({9, 9, 9, 9, 9}));
@@ -259,7 +225,7 @@ private Q_SLOTS:
 
     void aModeThatIsNoRepeatIsRefused()
     {
-        QSignalSpy changed(m_repeat.get(), &RepeatControl::modeChanged);
+        QSignalSpy changed(m_repeat, &RepeatControl::modeChanged);
         m_repeat->setMode(RepeatMode::tape(1));
         m_repeat->setMode(RepeatMode::tape(-1));
         m_repeat->setMode(RepeatMode::off());
@@ -297,7 +263,7 @@ private Q_SLOTS:
     void speedStepsByATenth()
     {
         ListeningMenus menus(*m_player, *m_repeat);
-        QSignalSpy changed(m_player.get(), &AudioPlayer::speedChanged);
+        QSignalSpy changed(m_player, &AudioPlayer::speedChanged);
         for (int i = 0; i < 7; ++i)
             menus.fasterAction()->trigger();
         // Seven steps land on 1.7 exactly, as the item for 1.7 knows it.

@@ -1,9 +1,11 @@
 #include "playback.h"
+#include "playbackworld.h"
 #include "playqueue.h"
 #include "recentlist.h"
 #include "sleeptimer.h"
 #include "tapeend.h"
 #include "tapekeys.h"
+#include "testtapes.h"
 #include "volumeplayer.h"
 
 #include <QSignalSpy>
@@ -13,19 +15,11 @@
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace TestTapes;
 
 namespace {
 
 constexpr qint64 kMinute = 60 * 1000;
-
-QString tape(int n)
-{
-    return TapeKeys::tapeKey(u"القرآن الكريم!R/%1 سورة س%1!W!http://h/%1.mp3"_s.arg(n));
-}
-QString link(int n)
-{
-    return u"http://h/%1.mp3"_s.arg(n);
-}
 
 } // namespace
 
@@ -35,14 +29,12 @@ class TestSleepTimer : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
     qint64 m_now = 0;
-    std::unique_ptr<VolumePlayer> m_player;
-    std::unique_ptr<RecentList> m_recent;
-    std::unique_ptr<Playback> m_playback;
-    std::unique_ptr<PlayQueue> m_queue;
-    std::unique_ptr<SleepTimer> m_sleep;
-    std::unique_ptr<TapeEndStep> m_tapeEnd;
+    std::unique_ptr<PlaybackWorld<VolumePlayer>> m_world;
+    VolumePlayer *m_player = nullptr;
+    Playback *m_playback = nullptr;
+    PlayQueue *m_queue = nullptr;
+    SleepTimer *m_sleep = nullptr;
 
     void advance(qint64 ms)
     {
@@ -60,30 +52,20 @@ private Q_SLOTS:
     void init()
     {
         m_now = 1000;
-        m_player = std::make_unique<VolumePlayer>();
+        m_world = std::make_unique<PlaybackWorld<VolumePlayer>>([this] { return m_now; });
+        m_player = m_world->player.get();
+        m_playback = &m_world->playback;
+        m_queue = &m_world->queue;
+        m_sleep = &m_world->sleep;
         m_player->setVolume(80);
         m_player->volumes.clear();
-        m_recent = std::make_unique<RecentList>(m_dir.filePath(u"last.txt"_s));
-        m_playback = std::make_unique<Playback>(*m_player, *m_recent);
-        m_queue = std::make_unique<PlayQueue>(*m_playback);
-        m_sleep =
-            std::make_unique<SleepTimer>(*m_playback, m_queue.get(), [this] { return m_now; });
-        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, nullptr, m_sleep.get());
     }
-    void cleanup()
-    {
-        m_tapeEnd.reset();
-        m_sleep.reset();
-        m_queue.reset();
-        m_playback.reset();
-        m_recent.reset();
-        m_player.reset();
-    }
+    void cleanup() { m_world.reset(); }
 
     void stopsAtTheTimeSetAndFades()
     {
         playTape(1, 120 * kMinute);
-        QSignalSpy expired(m_sleep.get(), &SleepTimer::expired);
+        QSignalSpy expired(m_sleep, &SleepTimer::expired);
         m_sleep->startMinutes(30);
         QCOMPARE(m_sleep->mode(), SleepTimer::Mode::Minutes);
         QCOMPARE(m_sleep->minutes(), 30);
@@ -123,7 +105,7 @@ private Q_SLOTS:
 
     void timeLeftAsShown()
     {
-        QSignalSpy changed(m_sleep.get(), &SleepTimer::remainingChanged);
+        QSignalSpy changed(m_sleep, &SleepTimer::remainingChanged);
         m_sleep->startMinutes(90);
         QCOMPARE(m_sleep->remainingText(), u"⏾ 1:30:00"_s);
         QCOMPARE(changed.count(), 1);
@@ -149,7 +131,7 @@ private Q_SLOTS:
         m_sleep->startMinutes(15);
         advance(15 * kMinute - 4000);
         QVERIFY(m_player->volume() < 80);
-        QSignalSpy modes(m_sleep.get(), &SleepTimer::modeChanged);
+        QSignalSpy modes(m_sleep, &SleepTimer::modeChanged);
         m_sleep->cancel();
         QCOMPARE(modes.count(), 1);
         QCOMPARE(m_sleep->mode(), SleepTimer::Mode::Off);
@@ -187,7 +169,7 @@ private Q_SLOTS:
 
         m_player->reach(30 * kMinute - 5000); // five of the last ten seconds: half the volume
         QCOMPARE(m_player->volume(), 40);
-        QSignalSpy expired(m_sleep.get(), &SleepTimer::expired);
+        QSignalSpy expired(m_sleep, &SleepTimer::expired);
         m_player->finish();
         QCOMPARE(expired.count(), 1);
         QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
@@ -217,7 +199,7 @@ private Q_SLOTS:
         // The last entry: fades, then everything stops.
         m_player->reach(15 * kMinute - 2000);
         QCOMPARE(m_player->volume(), 16);
-        QSignalSpy expired(m_sleep.get(), &SleepTimer::expired);
+        QSignalSpy expired(m_sleep, &SleepTimer::expired);
         m_player->finish();
         QCOMPARE(expired.count(), 1);
         QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));

@@ -7,6 +7,7 @@
 #include "settingsstore.h"
 #include "sleeptimer.h"
 #include "tapekeys.h"
+#include "testtapes.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -14,20 +15,7 @@
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-const QString kQuran = u"القرآن الكريم"_s;
-
-QString tape(int n)
-{
-    return TapeKeys::tapeKey(kQuran +
-                             u"!R/%1 سورة س%1!W!http://h/%1.mp3"_s.arg(n, 3, 10, QChar(u'0')));
-}
-QString link(int n)
-{
-    return u"http://h/%1.mp3"_s.arg(n, 3, 10, QChar(u'0'));
-}
-} // namespace
+using namespace TestTapes;
 
 // The player without its window, as the program makes it: the choices it starts with and writes
 // back, and the order in which repeat, the queue and the sleep timer act when a tape ends.

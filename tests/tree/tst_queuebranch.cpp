@@ -3,6 +3,7 @@
 #include "codepage.h"
 #include "keyedtree.h"
 #include "playback.h"
+#include "playbackworld.h"
 #include "playedmarker.h"
 #include "playqueue.h"
 #include "queuebranch.h"
@@ -34,11 +35,10 @@ class TestQueueBranch : public QObject
     std::unique_ptr<Catalogue> m_catalogue;
     std::unique_ptr<KeyedTree> m_tree;
     std::unique_ptr<CatalogueTree> m_catalogueTree;
-    std::unique_ptr<ScriptedPlayer> m_player;
-    std::unique_ptr<RecentList> m_recent;
-    std::unique_ptr<Playback> m_playback;
-    std::unique_ptr<PlayQueue> m_queue;
-    std::unique_ptr<TapeEndStep> m_tapeEnd;
+    std::unique_ptr<PlaybackWorld<ScriptedPlayer>> m_world;
+    ScriptedPlayer *m_player = nullptr;
+    Playback *m_playback = nullptr;
+    PlayQueue *m_queue = nullptr;
     std::unique_ptr<PlayedMarker> m_marker;
     std::unique_ptr<QueueBranch> m_branch;
 
@@ -68,11 +68,10 @@ private Q_SLOTS:
         m_catalogueTree = std::make_unique<CatalogueTree>(*m_catalogue, *m_tree);
         m_catalogue->BuildTree();
         m_catalogueTree->BuildRootNodes();
-        m_player = std::make_unique<ScriptedPlayer>();
-        m_recent = std::make_unique<RecentList>(m_app.filePath(u"last.txt"_s));
-        m_playback = std::make_unique<Playback>(*m_player, *m_recent);
-        m_queue = std::make_unique<PlayQueue>(*m_playback);
-        m_tapeEnd = std::make_unique<TapeEndStep>(*m_playback, *m_queue, nullptr, nullptr);
+        m_world = std::make_unique<PlaybackWorld<ScriptedPlayer>>();
+        m_player = m_world->player.get();
+        m_playback = &m_world->playback;
+        m_queue = &m_world->queue;
         m_marker = std::make_unique<PlayedMarker>(*m_playback, *m_tree);
         m_branch = std::make_unique<QueueBranch>(*m_queue, *m_tree, *m_marker);
         m_catalogueTree->afterExpand = [this](KeyedTree::Node) {
@@ -84,11 +83,7 @@ private Q_SLOTS:
     {
         m_branch.reset();
         m_marker.reset();
-        m_tapeEnd.reset();
-        m_queue.reset();
-        m_playback.reset();
-        m_recent.reset();
-        m_player.reset();
+        m_world.reset();
         m_catalogueTree.reset();
         m_tree.reset();
         m_catalogue.reset();
