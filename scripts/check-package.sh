@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-deb=$(ls build-pkg/marvoli_*.deb)
+deb=$(ls "${PACKAGE_FROM:-build-pkg}"/marvoli_*.deb)
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "./$deb"
 dpkg-query -W -f='Installed ${Package} ${Version}\nDepends: ${Depends}\n' marvoli
 
