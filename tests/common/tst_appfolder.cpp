@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -99,13 +100,27 @@ private Q_SLOTS:
 
     void aReadOnlyFolderOnDisk()
     {
-        // The file system's own answer; root may write anywhere, so there it cannot be shown.
-        if (geteuid() == 0)
-            QSKIP("running as root: a folder without write permission is still writable");
+        // The file system's own answer. Root may write anywhere but on a read-only mount: where
+        // the test has a mount namespace of its own, the folder is bound onto itself read-only.
         QVERIFY(QDir().mkpath(at(u"bin/DB"_s)));
-        QVERIFY(QFile::setPermissions(at(u"bin"_s), QFile::ReadOwner | QFile::ExeOwner));
+        const QByteArray bin = at(u"bin"_s).toUtf8();
+        const bool privateMounts = qEnvironmentVariable("MARVOLI_PRIVATE_MOUNTS") == u"1"_s;
+        if (geteuid() == 0) {
+            if (!privateMounts)
+                QSKIP("running as root without a mount namespace of its own: every folder is "
+                      "writable (tst_appfolder_readonly runs it with one)");
+            QVERIFY(::mount(bin.constData(), bin.constData(), nullptr, MS_BIND, nullptr) == 0);
+            QVERIFY(::mount(nullptr, bin.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY,
+                            nullptr) == 0);
+        } else {
+            QVERIFY(QFile::setPermissions(at(u"bin"_s), QFile::ReadOwner | QFile::ExeOwner));
+        }
         const AppFolder folder = chooseAppFolder(places());
-        QFile::setPermissions(at(u"bin"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (geteuid() == 0)
+            QVERIFY(::umount2(bin.constData(), MNT_DETACH) == 0);
+        else
+            QFile::setPermissions(at(u"bin"_s),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(folder.ready());
         QVERIFY(folder.installed());
     }
