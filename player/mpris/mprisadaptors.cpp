@@ -90,7 +90,7 @@ MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service, AudioPlayer &playe
             [this](qint64 positionMs) { Q_EMIT Seeked(positionMs * kMicrosecondsPerMs); });
     // A clip starting from its beginning: for the same track (a tape played again by the repeat)
     // that is a jump back to 0 the desktop could not reckon.
-    connect(&m_player, &AudioPlayer::StateChanged, this, [this](int state) {
+    connect(&m_player, &AudioPlayer::StateChanged, this, [this](AudioPlayer::State state) {
         if (state == AudioPlayer::Opening)
             Q_EMIT Seeked(0);
     });
@@ -289,7 +289,7 @@ void MprisPlayerAdaptor::Previous()
 
 void MprisPlayerAdaptor::Pause()
 {
-    const int state = m_player.PlayState();
+    const AudioPlayer::State state = m_player.PlayState();
     if (state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
         state == AudioPlayer::Playing)
         m_player.PausePlay();
@@ -297,7 +297,7 @@ void MprisPlayerAdaptor::Pause()
 
 void MprisPlayerAdaptor::PlayPause()
 {
-    const int state = m_player.PlayState();
+    const AudioPlayer::State state = m_player.PlayState();
     if (state == AudioPlayer::Stopped || state == AudioPlayer::Paused)
         Play();
     else
@@ -312,7 +312,7 @@ void MprisPlayerAdaptor::Stop()
 void MprisPlayerAdaptor::Play()
 {
     // StartPlay() restarts a playing clip from its beginning; Play must leave it alone.
-    const int state = m_player.PlayState();
+    const AudioPlayer::State state = m_player.PlayState();
     if ((state == AudioPlayer::Stopped || state == AudioPlayer::Paused) && canPlay())
         m_player.StartPlay();
 }

@@ -23,6 +23,7 @@ public:
         Playing = 3,
         Paused = 4,
     };
+    Q_ENUM(State)
 
     using QObject::QObject;
 
@@ -37,7 +38,7 @@ public:
     virtual void PausePlay() = 0;
     // Stops; PlayState() then reads Stopped.
     virtual void StopPlay() = 0;
-    virtual int PlayState() const = 0;
+    virtual State PlayState() const = 0;
     // Empty exactly when no clip is loaded.
     virtual QString ClipText() const = 0;
 
@@ -76,7 +77,7 @@ Q_SIGNALS:
     // Raised repeatedly while a clip plays, in milliseconds. At the end of a clip one last event
     // has position == length while the state is still Playing; Stopped follows.
     void PositionChanged(qint64 position, qint64 length);
-    void StateChanged(int state);
+    void StateChanged(AudioPlayer::State state);
     // The clip could not be opened or played (not found, refused, no network, unknown format).
     // The state is Stopped afterwards; message is errorText().
     void failed(const QString &message);

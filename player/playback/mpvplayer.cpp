@@ -274,7 +274,7 @@ void MpvPlayer::StopPlay()
     updateState();
 }
 
-int MpvPlayer::PlayState() const
+AudioPlayer::State MpvPlayer::PlayState() const
 {
     return m_state;
 }
@@ -597,7 +597,7 @@ void MpvPlayer::forgetClip()
 
 void MpvPlayer::updateState()
 {
-    int state = Playing;
+    State state = Playing;
     if (m_entry == kNoEntry)
         state = Stopped;
     else if (m_paused && m_loaded)

@@ -44,7 +44,7 @@ public:
     void StartPlay() override;
     void PausePlay() override;
     void StopPlay() override;
-    int PlayState() const override;
+    State PlayState() const override;
     QString ClipText() const override;
 
     qint64 position() const override;
@@ -106,5 +106,5 @@ private:
     qint64 m_endPositionMs = -1; // where the loaded clip stood when it was unloaded; -1 unknown
     QTimer m_startTimer;         // runs from StartPlay() until the clip begins playing
     int m_volume = 100;
-    int m_state = Stopped;
+    State m_state = Stopped;
 };

@@ -13,7 +13,7 @@ const QString kPause = u"إيقاف مؤقت"_s;
 const QString kListen = u"استماع"_s;
 
 // Opening, filling its buffer or playing: a clip the pause item pauses.
-bool isStarting(int state)
+bool isStarting(AudioPlayer::State state)
 {
     return state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
            state == AudioPlayer::Playing;
@@ -162,7 +162,7 @@ void Playback::restartFromBeginning()
         m_player.seek(0);
 }
 
-void Playback::StateChanged(int state)
+void Playback::StateChanged(AudioPlayer::State state)
 {
     // A seek before the clip is loaded would be lost: the resume waits until the clip plays.
     if (state == AudioPlayer::Playing && m_resumeAt > 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audioplayer.h"
+
 #include <QObject>
 #include <QString>
 
@@ -92,7 +94,7 @@ Q_SIGNALS:
     void resumed(qint64 ms);
 
 private:
-    void StateChanged(int state);
+    void StateChanged(AudioPlayer::State state);
     void PositionChanged(qint64 position, qint64 length);
     void setPauseCaption(const QString &caption);
     void setSaveItems(bool mp3, bool rm);

@@ -65,7 +65,7 @@ RepeatControl::RepeatControl(Playback &playback, PlayQueue &queue, QObject *pare
 {
     // Another tape, or the same one started anew, counts from the beginning.
     connect(&playback, &Playback::linkChanged, this, [this] { m_playsDone = 0; });
-    connect(&playback.player(), &AudioPlayer::StateChanged, this, [this](int state) {
+    connect(&playback.player(), &AudioPlayer::StateChanged, this, [this](AudioPlayer::State state) {
         if (state == AudioPlayer::Stopped)
             m_playsDone = 0;
     });

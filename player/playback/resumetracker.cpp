@@ -34,7 +34,7 @@ ResumeTracker::~ResumeTracker()
 
 void ResumeTracker::positionChanged(qint64 position, qint64 length)
 {
-    const int state = m_player.PlayState();
+    const AudioPlayer::State state = m_player.PlayState();
     if (state != AudioPlayer::Playing && state != AudioPlayer::Paused)
         return;
     const QString link = m_player.ClipSource();
@@ -52,7 +52,7 @@ void ResumeTracker::positionChanged(qint64 position, qint64 length)
     }
 }
 
-void ResumeTracker::stateChanged(int state)
+void ResumeTracker::stateChanged(AudioPlayer::State state)
 {
     // Stopped, or a clip opening (it may replace one without a stop between): the clip before is
     // done with. The player is not asked anything here: it may be on its way out.

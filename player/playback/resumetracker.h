@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audioplayer.h"
+
 #include <QObject>
 #include <QString>
 
@@ -35,7 +37,7 @@ Q_SIGNALS:
 
 private:
     void positionChanged(qint64 position, qint64 length);
-    void stateChanged(int state);
+    void stateChanged(AudioPlayer::State state);
     void save();
 
     AudioPlayer &m_player;

@@ -62,7 +62,7 @@ qint64 SleepTimer::remaining() const
             return -1;
         [[fallthrough]];
     case Mode::EndOfTape: {
-        const int state = m_player.PlayState();
+        const AudioPlayer::State state = m_player.PlayState();
         const qint64 length = m_player.length();
         if (state == AudioPlayer::Stopped || state == AudioPlayer::Opening || length <= 0)
             return -1;
@@ -129,7 +129,7 @@ void SleepTimer::tick()
         finish();
         return;
     }
-    const int state = m_player.PlayState();
+    const AudioPlayer::State state = m_player.PlayState();
     if (left >= 0 && left <= kFadeMs && state != AudioPlayer::Stopped)
         applyFade(left);
     else

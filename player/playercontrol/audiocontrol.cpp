@@ -168,7 +168,7 @@ void AudioControl::addTool(QWidget *tool)
     m_toolRow->addWidget(tool);
 }
 
-void AudioControl::showState(int state)
+void AudioControl::showState(AudioPlayer::State state)
 {
     const bool running = state == AudioPlayer::Opening || state == AudioPlayer::Buffering ||
                          state == AudioPlayer::Playing;
@@ -233,7 +233,7 @@ void AudioControl::setStatus(const QString &text, bool failure)
 
 void AudioControl::togglePlay()
 {
-    const int state = m_player->PlayState();
+    const AudioPlayer::State state = m_player->PlayState();
     if (state == AudioPlayer::Stopped || state == AudioPlayer::Paused)
         m_player->StartPlay();
     else

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audioplayer.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -37,7 +39,7 @@ public:
     void addTool(QWidget *tool);
 
 private:
-    void showState(int state);
+    void showState(AudioPlayer::State state);
     void showPosition(qint64 position, qint64 length);
     void showFailure(const QString &message);
     void setStatus(const QString &text, bool failure);

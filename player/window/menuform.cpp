@@ -95,7 +95,7 @@ bool MenuForm::playNextRule(const State &state, QString *caption)
     const qsizetype entries = state.queueKeys.size();
     if (entries == 0)
         return false;
-    if (state.playState == 0 || !TapeKeys::isQueueEntryKey(state.playedNode)) {
+    if (state.playState == AudioPlayer::Stopped || !TapeKeys::isQueueEntryKey(state.playedNode)) {
         *caption = kPlayQueue;
         return true;
     }
@@ -153,12 +153,13 @@ void MenuForm::moveRules(const State &state)
     const qsizetype at = queue.indexOf(state.sourceKey);
     if (at < 0)
         return;
-    const bool firstPlaying = state.playState != 0 && queue.first() == state.playedNode;
+    const bool firstPlaying =
+        state.playState != AudioPlayer::Stopped && queue.first() == state.playedNode;
 
     bool down = at != count - 1;
     bool up = false;
     if (at == 0)
-        down = state.playState == 0 || state.sourceKey != state.playedNode;
+        down = state.playState == AudioPlayer::Stopped || state.sourceKey != state.playedNode;
     else
         up = !(at == 1 && firstPlaying);
     const TreeItems &p = m_treeItems;
@@ -170,7 +171,7 @@ void MenuForm::moveRules(const State &state)
 void MenuForm::PrepareTrayMenu(const State &state, const LinkPair &playedLinks)
 {
     const TrayItems &t = m_trayItems;
-    const bool playing = state.playState != 0 && !state.playedNode.isEmpty();
+    const bool playing = state.playState != AudioPlayer::Stopped && !state.playedNode.isEmpty();
     const bool mp3 = playing && !playedLinks.mp3.isEmpty();
     const bool rm = playing && !playedLinks.rm.isEmpty();
     for (QAction *item : {t.mnuSaveMP3Tray, t.mnuCopyLinkMP3Tray}) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audioplayer.h"
 #include "keyedtree.h"
 #include "taperecord.h"
 
@@ -48,7 +49,7 @@ public:
         KeyedTree::Kind sourceKind = KeyedTree::Kind::None; // node the popup is opened on
         QString sourceKey;
         bool sourceIsRoot = false;
-        int playState = 0;
+        AudioPlayer::State playState = AudioPlayer::Stopped;
         QString playedNode;
         QString clipText;
         QStringList queueKeys; // the queue's entries, in order

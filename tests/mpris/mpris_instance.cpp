@@ -31,7 +31,7 @@ public:
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    ScriptedPlayer player;
+    NotingPlayer player;
     QuittingHost host;
     host.service = std::make_unique<MprisService>(player, host, host);
     if (!host.service->registerOnSessionBus()) {

@@ -98,7 +98,7 @@ class TestMprisService : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<ScriptedPlayer> m_player;
+    std::unique_ptr<NotingPlayer> m_player;
     std::unique_ptr<ScriptedHost> m_host;
     std::unique_ptr<MprisService> m_service;
 
@@ -133,7 +133,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_player = std::make_unique<ScriptedPlayer>();
+        m_player = std::make_unique<NotingPlayer>();
         m_host = std::make_unique<ScriptedHost>();
         m_service = std::make_unique<MprisService>(*m_player, *m_host, *m_host);
         QVERIFY(m_service->registerOnSessionBus());
@@ -173,31 +173,36 @@ private Q_SLOTS:
     void transportMethodsDriveThePlayer_data()
     {
         QTest::addColumn<QString>("method");
-        QTest::addColumn<int>("state");
+        QTest::addColumn<AudioPlayer::State>("state");
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<QStringList>("calls");
         const QStringList start{u"StartPlay"_s};
         const QStringList pause{u"PausePlay"_s};
         const QStringList none;
-        QTest::addRow("PlayPause stopped") << u"PlayPause"_s << 0 << true << start;
-        QTest::addRow("PlayPause paused") << u"PlayPause"_s << 4 << true << start;
-        QTest::addRow("PlayPause playing") << u"PlayPause"_s << 3 << true << pause;
-        QTest::addRow("PlayPause opening") << u"PlayPause"_s << 1 << true << pause;
-        QTest::addRow("PlayPause nothing loaded") << u"PlayPause"_s << 0 << false << none;
+        QTest::addRow("PlayPause stopped")
+            << u"PlayPause"_s << AudioPlayer::Stopped << true << start;
+        QTest::addRow("PlayPause paused") << u"PlayPause"_s << AudioPlayer::Paused << true << start;
+        QTest::addRow("PlayPause playing")
+            << u"PlayPause"_s << AudioPlayer::Playing << true << pause;
+        QTest::addRow("PlayPause opening")
+            << u"PlayPause"_s << AudioPlayer::Opening << true << pause;
+        QTest::addRow("PlayPause nothing loaded")
+            << u"PlayPause"_s << AudioPlayer::Stopped << false << none;
         // StartPlay() would restart a playing clip from its beginning.
-        QTest::addRow("Play playing") << u"Play"_s << 3 << true << none;
-        QTest::addRow("Play paused") << u"Play"_s << 4 << true << start;
-        QTest::addRow("Play nothing loaded") << u"Play"_s << 0 << false << none;
-        QTest::addRow("Pause playing") << u"Pause"_s << 3 << true << pause;
-        QTest::addRow("Pause paused") << u"Pause"_s << 4 << true << none;
-        QTest::addRow("Stop") << u"Stop"_s << 3 << true << QStringList{u"StopPlay"_s};
-        QTest::addRow("Previous") << u"Previous"_s << 3 << true << none;
+        QTest::addRow("Play playing") << u"Play"_s << AudioPlayer::Playing << true << none;
+        QTest::addRow("Play paused") << u"Play"_s << AudioPlayer::Paused << true << start;
+        QTest::addRow("Play nothing loaded") << u"Play"_s << AudioPlayer::Stopped << false << none;
+        QTest::addRow("Pause playing") << u"Pause"_s << AudioPlayer::Playing << true << pause;
+        QTest::addRow("Pause paused") << u"Pause"_s << AudioPlayer::Paused << true << none;
+        QTest::addRow("Stop") << u"Stop"_s << AudioPlayer::Playing << true
+                              << QStringList{u"StopPlay"_s};
+        QTest::addRow("Previous") << u"Previous"_s << AudioPlayer::Playing << true << none;
     }
 
     void transportMethodsDriveThePlayer()
     {
         QFETCH(QString, method);
-        QFETCH(int, state);
+        QFETCH(AudioPlayer::State, state);
         QFETCH(bool, loaded);
         QFETCH(QStringList, calls);
         if (loaded)

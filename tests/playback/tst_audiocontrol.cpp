@@ -1,5 +1,6 @@
 #include "audiocontrol.h"
 #include "audioplayer.h"
+#include "notingplayer.h"
 #include "positionreadout.h"
 
 #include <QAccessible>
@@ -9,40 +10,6 @@
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// A player whose state the test sets, and which notes the calls it gets.
-class ScriptedPlayer : public AudioPlayer
-{
-public:
-    QStringList calls;
-    int state = Stopped;
-    int volumePercent = 100;
-
-    void enter(int newState)
-    {
-        state = newState;
-        Q_EMIT StateChanged(newState);
-    }
-
-    QString ClipSource() const override { return {}; }
-    void setClipSource(const QString &) override {}
-    void LoadClip(const QString &) override {}
-    void StartPlay() override { calls.append(u"StartPlay"_s); }
-    void PausePlay() override { calls.append(u"PausePlay"_s); }
-    void StopPlay() override { calls.append(u"StopPlay"_s); }
-    int PlayState() const override { return state; }
-    QString ClipText() const override { return {}; }
-    qint64 position() const override { return 0; }
-    qint64 length() const override { return 0; }
-    void seek(qint64 ms) override { calls.append(u"seek %1"_s.arg(ms)); }
-    int volume() const override { return volumePercent; }
-    void setVolume(int percent) override { calls.append(u"setVolume %1"_s.arg(percent)); }
-    QString errorText() const override { return {}; }
-};
-
-} // namespace
 
 class TestAudioControl : public QObject
 {
@@ -82,23 +49,22 @@ private Q_SLOTS:
 
     void playButtonFollowsState_data()
     {
-        QTest::addColumn<int>("state");
+        QTest::addColumn<AudioPlayer::State>("state");
         QTest::addColumn<QString>("call");
         QTest::addColumn<QString>("toolTip");
-        QTest::addRow("stopped") << int(AudioPlayer::Stopped) << u"StartPlay"_s << u"تشغيل"_s;
-        QTest::addRow("opening") << int(AudioPlayer::Opening) << u"PausePlay"_s << u"إيقاف مؤقت"_s;
-        QTest::addRow("buffering")
-            << int(AudioPlayer::Buffering) << u"PausePlay"_s << u"إيقاف مؤقت"_s;
-        QTest::addRow("playing") << int(AudioPlayer::Playing) << u"PausePlay"_s << u"إيقاف مؤقت"_s;
-        QTest::addRow("paused") << int(AudioPlayer::Paused) << u"StartPlay"_s << u"تشغيل"_s;
+        QTest::addRow("stopped") << AudioPlayer::Stopped << u"StartPlay"_s << u"تشغيل"_s;
+        QTest::addRow("opening") << AudioPlayer::Opening << u"PausePlay"_s << u"إيقاف مؤقت"_s;
+        QTest::addRow("buffering") << AudioPlayer::Buffering << u"PausePlay"_s << u"إيقاف مؤقت"_s;
+        QTest::addRow("playing") << AudioPlayer::Playing << u"PausePlay"_s << u"إيقاف مؤقت"_s;
+        QTest::addRow("paused") << AudioPlayer::Paused << u"StartPlay"_s << u"تشغيل"_s;
     }
 
     void playButtonFollowsState()
     {
-        QFETCH(int, state);
+        QFETCH(AudioPlayer::State, state);
         QFETCH(QString, call);
         QFETCH(QString, toolTip);
-        ScriptedPlayer player;
+        NotingPlayer player;
         AudioControl control(&player);
         // Go through another state first so that the button really changes.
         player.enter(state == AudioPlayer::Playing ? AudioPlayer::Paused : AudioPlayer::Playing);
@@ -113,7 +79,7 @@ private Q_SLOTS:
 
     void statusShowsFailureUntilPlaying()
     {
-        ScriptedPlayer player;
+        NotingPlayer player;
         AudioControl control(&player);
         auto *status = child<QLabel>(control, u"StatusLabel"_s);
         QCOMPARE(status->text(), QString());
@@ -133,7 +99,7 @@ private Q_SLOTS:
 
     void showsPositionAndLength()
     {
-        ScriptedPlayer player;
+        NotingPlayer player;
         AudioControl control(&player);
         player.enter(AudioPlayer::Playing);
         Q_EMIT player.PositionChanged(5000, 3723000);
@@ -155,7 +121,7 @@ private Q_SLOTS:
 
     void seeksWhenTheHandleIsReleased()
     {
-        ScriptedPlayer player;
+        NotingPlayer player;
         AudioControl control(&player);
         player.enter(AudioPlayer::Playing);
         Q_EMIT player.PositionChanged(1000, 60000);
@@ -185,7 +151,7 @@ private Q_SLOTS:
     // values set through the accessibility interface acting as the keys do.
     void speaksToScreenReaders()
     {
-        ScriptedPlayer player;
+        NotingPlayer player;
         AudioControl control(&player);
         auto *play = child<QToolButton>(control, u"PlayButton"_s);
         QCOMPARE(play->accessibleName(), u"تشغيل"_s);
@@ -261,7 +227,7 @@ private Q_SLOTS:
 
     void volumeAndLayout()
     {
-        ScriptedPlayer player;
+        NotingPlayer player;
         player.volumePercent = 70;
         AudioControl control(&player);
         QCOMPARE(control.objectName(), u"RealAudio"_s);

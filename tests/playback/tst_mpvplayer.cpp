@@ -188,7 +188,7 @@ private Q_SLOTS:
         QCOMPARE(player->errorText(), QString());
 
         Recorder recorder(player.get());
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(player->ClipText(), QString());
         QCOMPARE(player->ClipSource(), QString());
         QCOMPARE(player->position(), 0);
@@ -210,7 +210,7 @@ private Q_SLOTS:
         player->setClipSource(u"http://127.0.0.1:9/a/tone%20two.mp3"_s);
         QCOMPARE(player->ClipSource(), u"http://127.0.0.1:9/a/tone%20two.mp3"_s);
         QCOMPARE(player->ClipText(), u"tone two.mp3"_s);
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
         player->setClipSource(QString());
         QCOMPARE(player->ClipSource(), QString());
         QCOMPARE(player->ClipText(), QString());
@@ -230,7 +230,7 @@ private Q_SLOTS:
         Recorder recorder(player.get());
         player->LoadClip(m_mp3);
         player->StartPlay();
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Opening));
+        QCOMPARE(player->PlayState(), AudioPlayer::Opening);
         QTRY_VERIFY_WITH_TIMEOUT(recorder.lastState() == AudioPlayer::Stopped, 15000);
 
         QCOMPARE(recorder.failures.count(), 0);
@@ -247,7 +247,7 @@ private Q_SLOTS:
         QVERIFY2(length > 1400 && length < 1700, qPrintable(QString::number(length)));
         QVERIFY(recorder.stateAtPosition.count(AudioPlayer::Playing) ==
                 recorder.stateAtPosition.size());
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(player->length(), length);
         QVERIFY(!player->ClipText().isEmpty());
     }
@@ -262,8 +262,8 @@ private Q_SLOTS:
             player->PlayState() == AudioPlayer::Playing && player->position() > 0, 10000);
 
         player->PausePlay();
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Paused));
-        QCOMPARE(recorder.lastState(), int(AudioPlayer::Paused));
+        QCOMPARE(player->PlayState(), AudioPlayer::Paused);
+        QCOMPARE(recorder.lastState(), AudioPlayer::Paused);
         QTest::qWait(300);
         const qint64 heldAt = player->position();
         QTest::qWait(300);
@@ -273,7 +273,7 @@ private Q_SLOTS:
         // Resuming goes on from where it was, not from the start.
         const qsizetype before = recorder.positions.size();
         player->StartPlay();
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(player->PlayState(), AudioPlayer::Playing);
         QTRY_VERIFY_WITH_TIMEOUT(recorder.lastState() == AudioPlayer::Stopped, 15000);
         QVERIFY(recorder.positions.size() > before);
         QVERIFY(recorder.positions.at(before).first >= heldAt);
@@ -289,7 +289,7 @@ private Q_SLOTS:
         Recorder recorder(player.get());
         player->LoadClip(m_mp3);
         player->StartPlay();
-        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Playing), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), AudioPlayer::Playing, 10000);
         player->PausePlay();
         QSignalSpy seeks(player.get(), &AudioPlayer::seeked);
         player->seek(1000);
@@ -297,7 +297,7 @@ private Q_SLOTS:
         QCOMPARE(seeks.first().first().toLongLong(), 1000);
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(player->position() - 1000) <= 100, 10000);
         QCOMPARE(recorder.positions.last().first, player->position());
-        QCOMPARE(recorder.stateAtPosition.last(), int(AudioPlayer::Paused));
+        QCOMPARE(recorder.stateAtPosition.last(), AudioPlayer::Paused);
         player->StopPlay();
     }
 
@@ -337,8 +337,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 500, 10000);
 
         player->StopPlay();
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
-        QCOMPARE(recorder.lastState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
+        QCOMPARE(recorder.lastState(), AudioPlayer::Stopped);
         QCOMPARE(player->position(), 0);
         // mpv's own end of the stopped clip arrives later and must change nothing.
         const qsizetype states = recorder.states.count();
@@ -351,17 +351,17 @@ private Q_SLOTS:
         // The same clip again starts from its beginning. Pausing at once holds it there.
         player->StartPlay();
         player->PausePlay();
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Opening));
-        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Paused), 10000);
+        QCOMPARE(player->PlayState(), AudioPlayer::Opening);
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), AudioPlayer::Paused, 10000);
         QVERIFY2(player->position() < 100, qPrintable(QString::number(player->position())));
         player->StartPlay();
         // Paused before its first audio was decoded, it may read Opening again for a moment.
-        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Playing), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), AudioPlayer::Playing, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(player->position() > 0, 10000);
         player->StopPlay();
         QList<int> seen = recorder.stateList().mid(states);
         seen.removeAll(AudioPlayer::Opening);
-        QCOMPARE(recorder.stateList().value(states), int(AudioPlayer::Opening));
+        QCOMPARE(recorder.stateList().value(states), AudioPlayer::Opening);
         QCOMPARE(seen,
                  (QList<int>{AudioPlayer::Paused, AudioPlayer::Playing, AudioPlayer::Stopped}));
         QCOMPARE(recorder.failures.count(), 0);
@@ -377,9 +377,9 @@ private Q_SLOTS:
 
         // Selecting another clip leaves the current one playing until it is started.
         player->LoadClip(m_rm);
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(player->PlayState(), AudioPlayer::Playing);
         player->StartPlay();
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Opening));
+        QCOMPARE(player->PlayState(), AudioPlayer::Opening);
         QTRY_VERIFY_WITH_TIMEOUT(recorder.lastState() == AudioPlayer::Stopped, 15000);
 
         QCOMPARE(recorder.failures.count(), 0);
@@ -419,7 +419,7 @@ private Q_SLOTS:
         const auto [last, length] = recorder.positions.last();
         QCOMPARE(last, length);
         QVERIFY2(length > 1400 && length < 1700, qPrintable(QString::number(length)));
-        QCOMPARE(recorder.stateAtPosition.last(), int(AudioPlayer::Playing));
+        QCOMPARE(recorder.stateAtPosition.last(), AudioPlayer::Playing);
         QCOMPARE(player->ClipSource(), link);
     }
 
@@ -450,7 +450,7 @@ private Q_SLOTS:
         QCOMPARE(recorder.failures.count(), 1);
         QCOMPARE(recorder.lastFailure(), message);
         QCOMPARE(player->errorText(), message);
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(recorder.stateList(), (QList<int>{AudioPlayer::Opening, AudioPlayer::Stopped}));
         QVERIFY(recorder.positions.isEmpty());
 
@@ -487,7 +487,7 @@ private Q_SLOTS:
         if (whilePlaying) {
             player->LoadClip(m_mp3);
             player->StartPlay();
-            QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), int(AudioPlayer::Playing), 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(player->PlayState(), AudioPlayer::Playing, 10000);
             // Starting another clip ends this one, whether or not the new one can be played.
             states = {AudioPlayer::Opening, AudioPlayer::Playing, AudioPlayer::Stopped};
         }
@@ -497,7 +497,7 @@ private Q_SLOTS:
         QCOMPARE(recorder.failures.count(), 1);
         QCOMPARE(recorder.lastFailure(), kRefused);
         QCOMPARE(player->errorText(), kRefused);
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(recorder.stateList(), states);
         QCOMPARE(player->ClipSource(), link);
         QVERIFY(!QFile::exists(writtenByFilter()));

@@ -144,9 +144,9 @@ private Q_SLOTS:
         playback.playTapeKey(a);
         player.play(1000);
         playback.pauseToggle();
-        QCOMPARE(player.PlayState(), int(AudioPlayer::Paused));
+        QCOMPARE(player.PlayState(), AudioPlayer::Paused);
         playback.pauseToggle();
-        QCOMPARE(player.PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(player.PlayState(), AudioPlayer::Playing);
 
         // A replay from the recent list forgets the played tape.
         playback.replayRecent(u"old***y/b.rm"_s);

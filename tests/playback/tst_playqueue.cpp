@@ -96,7 +96,7 @@ private Q_SLOTS:
         }
         QCOMPARE(m_player->started, (QStringList{link(1), link(2), link(3)}));
         QVERIFY(m_queue->entries().isEmpty());
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(m_world->recent.RecentLines().size(), 0); // the list is read only when asked
         m_world->recent.reload();
         QCOMPARE(m_world->recent.RecentLines().size(), 3);
@@ -128,7 +128,7 @@ private Q_SLOTS:
         m_queue->PlayNextInPlayList();
         QVERIFY(m_queue->entries().isEmpty());
         QCOMPARE(changed.count(), 1);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Playing)); // it plays on
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Playing); // it plays on
         QCOMPARE(m_player->started.size(), 1);
     }
 

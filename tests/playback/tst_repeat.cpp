@@ -66,14 +66,14 @@ private Q_SLOTS:
             playToEnd();
         QCOMPARE(m_player->started, links({1, 2, 3}));
         QVERIFY(m_queue->entries().isEmpty()); // played entries left the queue
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
 
         // A tape from the tree plays once and stops.
         m_playback->playTapeKey(tape(9));
         playToEnd();
         QCOMPARE(m_player->started.last(), link(9));
         QCOMPARE(m_player->started.size(), 4);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
     }
 
     void tapeEndlesslyStaysOnTheTape()
@@ -121,7 +121,7 @@ private Q_SLOTS:
         for (int i = 0; i < times; ++i)
             playToEnd();
         QCOMPARE(m_player->started.count(link(1)), times);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QVERIFY(m_queue->entries().isEmpty());
     }
 
@@ -137,7 +137,7 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             playToEnd();
         QCOMPARE(m_player->started, links({9, 9, 9, 9, 9}));
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
 
         // Choosing another tape in the middle counts for that tape alone.
         m_playback->playTapeKey(tape(8));

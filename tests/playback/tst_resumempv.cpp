@@ -56,7 +56,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(resumed.count(), 1, 15000);
         QCOMPARE(resumed.first().first().toLongLong(), 30 * 1000);
         QTRY_VERIFY_WITH_TIMEOUT(player.position() >= 30 * 1000, 15000);
-        QCOMPARE(player.PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(player.PlayState(), AudioPlayer::Playing);
         // It jumped there rather than playing its way up: nothing between the first second and
         // the remembered place was ever reported.
         for (const qint64 position : std::as_const(seen))

@@ -81,7 +81,7 @@ private Q_SLOTS:
         QCOMPARE(m_player->volume(), 80);
         for (int i = 0; i < 9; ++i)
             advance(1000);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Playing);
         QVERIFY(m_player->volumes.size() >= 8);
         for (int i = 1; i < m_player->volumes.size(); ++i)
             QVERIFY(m_player->volumes[i] < m_player->volumes[i - 1]);
@@ -90,7 +90,7 @@ private Q_SLOTS:
         QCOMPARE(expired.count(), 0);
 
         advance(1000);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(m_player->volume(), 80); // the user's volume, for the next tape
         QCOMPARE(expired.count(), 1);
         QCOMPARE(m_sleep->mode(), SleepTimer::Mode::Off);
@@ -99,7 +99,7 @@ private Q_SLOTS:
         // Off: time going on stops nothing more.
         playTape(2, 120 * kMinute);
         advance(200 * kMinute);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Playing);
         QCOMPARE(expired.count(), 1);
     }
 
@@ -137,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(m_sleep->mode(), SleepTimer::Mode::Off);
         QCOMPARE(m_player->volume(), 80);
         advance(10 * kMinute);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Playing);
         QCOMPARE(m_player->volume(), 80);
     }
 
@@ -150,9 +150,9 @@ private Q_SLOTS:
         m_sleep->startMinutes(45); // counted from now, at full volume
         QCOMPARE(m_player->volume(), 80);
         advance(30 * kMinute);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Playing);
         advance(15 * kMinute);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
     }
 
     void endOfTape()
@@ -164,7 +164,7 @@ private Q_SLOTS:
         // Another tape chosen: the stop moves to its end.
         playTape(3, 30 * kMinute);
         m_player->reach(20 * kMinute);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Playing);
         QCOMPARE(m_player->volume(), 80);
 
         m_player->reach(30 * kMinute - 5000); // five of the last ten seconds: half the volume
@@ -172,7 +172,7 @@ private Q_SLOTS:
         QSignalSpy expired(m_sleep, &SleepTimer::expired);
         m_player->finish();
         QCOMPARE(expired.count(), 1);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(m_player->volume(), 80);
         QCOMPARE(m_sleep->mode(), SleepTimer::Mode::Off);
         // The queue moved on as at any end of a tape, but nothing plays.
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(m_player->started, (QStringList{link(1), link(2)}));
         QCOMPARE(m_sleep->mode(), SleepTimer::Mode::EndOfQueue);
         m_player->play(15 * kMinute);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Playing));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Playing);
         QCOMPARE(m_sleep->remaining(), 15 * kMinute);
 
         // The last entry: fades, then everything stops.
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QSignalSpy expired(m_sleep, &SleepTimer::expired);
         m_player->finish();
         QCOMPARE(expired.count(), 1);
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(m_player->volume(), 80);
         QCOMPARE(m_queue->entryCount(), 0);
     }

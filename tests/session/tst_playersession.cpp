@@ -78,7 +78,7 @@ private Q_SLOTS:
         session.playback().playTapeKey(tape(1));
         m_player->play(5000);
         QVERIFY(session.close({150, 300, 6000, 9000, Settings::Maximised, 1}));
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
 
         const Settings written = SettingsStore::load(m_app.filePath(u"config.ini"_s));
         Settings expected = kept;
@@ -151,7 +151,7 @@ private Q_SLOTS:
         playToEnd();
         QCOMPARE(m_player->started.last(), link(2));
         playToEnd();
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(session.sleepTimer().mode(), SleepTimer::Mode::Off);
         QCOMPARE(m_player->started.size(), 4);
     }
@@ -163,7 +163,7 @@ private Q_SLOTS:
         session.playback().playTapeKey(tape(1));
         session.sleepTimer().stopAtEndOfTape();
         playToEnd();
-        QCOMPARE(m_player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(session.sleepTimer().mode(), SleepTimer::Mode::Off);
     }
 

@@ -59,7 +59,7 @@ public:
         m_position = 0;
         setState(Stopped);
     }
-    int PlayState() const override { return m_state; }
+    State PlayState() const override { return m_state; }
     QString ClipText() const override { return m_link.section(u'/', -1); }
     qint64 position() const override { return m_position; }
     qint64 length() const override { return m_length; }
@@ -98,7 +98,7 @@ public:
     }
 
 private:
-    void setState(int state)
+    void setState(State state)
     {
         if (state == m_state)
             return;
@@ -108,7 +108,7 @@ private:
 
     QString m_link;
     QStringList m_refused;
-    int m_state = Stopped;
+    State m_state = Stopped;
     qint64 m_position = 0;
     qint64 m_length = 0;
 };

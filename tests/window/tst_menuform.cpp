@@ -25,7 +25,7 @@ class TestMenuForm : public QObject
 {
     Q_OBJECT
 
-    static MenuForm::State state(Kind kind, const QString &key, int playState,
+    static MenuForm::State state(Kind kind, const QString &key, AudioPlayer::State playState,
                                  const QString &played, int entries)
     {
         MenuForm::State s;
@@ -41,21 +41,25 @@ class TestMenuForm : public QObject
 private Q_SLOTS:
     void playNextItem_data()
     {
-        QTest::addColumn<int>("playState");
+        QTest::addColumn<AudioPlayer::State>("playState");
         QTest::addColumn<QString>("played");
         QTest::addColumn<int>("entries");
         QTest::addColumn<bool>("shown");
         QTest::addColumn<QString>("caption");
-        QTest::addRow("no queue") << 0 << QString() << 0 << false << QString();
-        QTest::addRow("stopped, one entry") << 0 << entry(1) << 1 << true << kPlayQueue;
-        QTest::addRow("another tape plays") << 3 << kTape << 1 << true << kPlayQueue;
-        QTest::addRow("the only entry plays") << 3 << entry(1) << 1 << false << QString();
-        QTest::addRow("an entry plays, one more") << 1 << entry(1) << 2 << true << kPlayNext;
+        QTest::addRow("no queue") << AudioPlayer::Stopped << QString() << 0 << false << QString();
+        QTest::addRow("stopped, one entry")
+            << AudioPlayer::Stopped << entry(1) << 1 << true << kPlayQueue;
+        QTest::addRow("another tape plays")
+            << AudioPlayer::Playing << kTape << 1 << true << kPlayQueue;
+        QTest::addRow("the only entry plays")
+            << AudioPlayer::Playing << entry(1) << 1 << false << QString();
+        QTest::addRow("an entry plays, one more")
+            << AudioPlayer::Opening << entry(1) << 2 << true << kPlayNext;
     }
 
     void playNextItem()
     {
-        QFETCH(int, playState);
+        QFETCH(AudioPlayer::State, playState);
         QFETCH(QString, played);
         QFETCH(int, entries);
         QFETCH(bool, shown);
@@ -78,32 +82,32 @@ private Q_SLOTS:
         MenuForm menus;
         const MenuForm::TreeItems &p = menus.popup();
         // Empty space: adding, searching and collapsing only.
-        menus.prepareTreePopup(state(Kind::None, QString(), 0, QString(), 0));
+        menus.prepareTreePopup(state(Kind::None, QString(), AudioPlayer::Stopped, QString(), 0));
         for (QAction *a : menus.mnupopup()->actions())
             QCOMPARE(a->isVisible(),
                      QList<QAction *>({p.mnuAddNew2Dir, p.sep4, p.mnusearch2, p.mnuCollapseall})
                          .contains(a));
         // A root folder cannot be queued; another folder can.
-        MenuForm::State root = state(Kind::Folder, u"S/"_s, 0, QString(), 0);
+        MenuForm::State root = state(Kind::Folder, u"S/"_s, AudioPlayer::Stopped, QString(), 0);
         root.sourceIsRoot = true;
         menus.prepareTreePopup(root);
         QVERIFY(!p.mnuAdd2Playlist->isVisible());
         QVERIFY(p.mnuDelDir->isVisible());
-        menus.prepareTreePopup(state(Kind::Folder, u"S/a/"_s, 0, QString(), 0));
+        menus.prepareTreePopup(state(Kind::Folder, u"S/a/"_s, AudioPlayer::Stopped, QString(), 0));
         QVERIFY(p.mnuAdd2Playlist->isVisible());
         // A favourite is not offered again; a queue entry is neither a favourite nor editable.
-        menus.prepareTreePopup(
-            state(Kind::Tape, u"Leaf-أشرطتي المفضلة!S/a!NONE!a.mp3"_s, 0, {}, 0));
+        menus.prepareTreePopup(state(Kind::Tape, u"Leaf-أشرطتي المفضلة!S/a!NONE!a.mp3"_s,
+                                     AudioPlayer::Stopped, {}, 0));
         QVERIFY(!p.mnuAdd2Fav->isVisible());
         QVERIFY(p.mnuAdd2Playlist->isVisible());
-        menus.prepareTreePopup(state(Kind::Tape, entry(1), 0, QString(), 1));
+        menus.prepareTreePopup(state(Kind::Tape, entry(1), AudioPlayer::Stopped, QString(), 1));
         QVERIFY(!p.mnuAdd2Fav->isVisible());
         QVERIFY(!p.mnuAdd2Playlist->isVisible());
         QVERIFY(!p.mnumodify->isVisible());
         QVERIFY(p.mnulisten->isVisible());
 
         // A tape without an RM link: its RM items show, disabled.
-        menus.prepareTreePopup(state(Kind::Tape, kTape, 0, QString(), 0));
+        menus.prepareTreePopup(state(Kind::Tape, kTape, AudioPlayer::Stopped, QString(), 0));
         menus.enableForLinks({u"a.mp3"_s, QString()});
         QVERIFY(p.mnulistenrm->isVisible());
         QVERIFY(!p.mnulistenrm->isEnabled());
@@ -119,23 +123,27 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("entries");
         QTest::addColumn<int>("at");
-        QTest::addColumn<int>("playState");
+        QTest::addColumn<AudioPlayer::State>("playState");
         QTest::addColumn<int>("playedEntry"); // 0: none
         QTest::addColumn<bool>("up");
         QTest::addColumn<bool>("down");
-        QTest::addRow("only entry, stopped") << 1 << 1 << 0 << 1 << false << true;
-        QTest::addRow("only entry, playing") << 1 << 1 << 3 << 1 << false << false;
-        QTest::addRow("first, another plays") << 3 << 1 << 3 << 0 << false << true;
-        QTest::addRow("second while the first plays") << 3 << 2 << 3 << 1 << false << true;
-        QTest::addRow("second, stopped") << 3 << 2 << 0 << 1 << true << true;
-        QTest::addRow("last") << 3 << 3 << 3 << 1 << true << false;
+        QTest::addRow("only entry, stopped")
+            << 1 << 1 << AudioPlayer::Stopped << 1 << false << true;
+        QTest::addRow("only entry, playing")
+            << 1 << 1 << AudioPlayer::Playing << 1 << false << false;
+        QTest::addRow("first, another plays")
+            << 3 << 1 << AudioPlayer::Playing << 0 << false << true;
+        QTest::addRow("second while the first plays")
+            << 3 << 2 << AudioPlayer::Playing << 1 << false << true;
+        QTest::addRow("second, stopped") << 3 << 2 << AudioPlayer::Stopped << 1 << true << true;
+        QTest::addRow("last") << 3 << 3 << AudioPlayer::Playing << 1 << true << false;
     }
 
     void moveItems()
     {
         QFETCH(int, entries);
         QFETCH(int, at);
-        QFETCH(int, playState);
+        QFETCH(AudioPlayer::State, playState);
         QFETCH(int, playedEntry);
         QFETCH(bool, up);
         QFETCH(bool, down);
@@ -166,13 +174,13 @@ private Q_SLOTS:
         MenuForm menus;
         const MenuForm::TrayItems &t = menus.tray();
         // Nothing loaded: no pause, stop, copy or save item.
-        menus.PrepareTrayMenu(state(Kind::None, QString(), 0, QString(), 0), {});
+        menus.PrepareTrayMenu(state(Kind::None, QString(), AudioPlayer::Stopped, QString(), 0), {});
         for (QAction *a : {t.mnuPause, t.mnuStop, t.mnuCopyLinkMP3Tray, t.mnuSaveRMTray, t.sep5})
             QVERIFY(!a->isVisible());
         QVERIFY(t.mnuShow->isVisible());
         QVERIFY(t.mnuExit->isVisible());
         // Playing a tape with an MP3 link only.
-        MenuForm::State s = state(Kind::None, QString(), 3, kTape, 0);
+        MenuForm::State s = state(Kind::None, QString(), AudioPlayer::Playing, kTape, 0);
         s.clipText = u"a.mp3"_s;
         menus.PrepareTrayMenu(s, {u"a.mp3"_s, QString()});
         QVERIFY(t.mnuPause->isVisible());

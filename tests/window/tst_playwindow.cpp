@@ -248,7 +248,7 @@ private Q_SLOTS:
         QSignalSpy failed(&w.session().player(), &AudioPlayer::failed);
         click(tape);
         QTRY_COMPARE(failed.count(), 1);
-        QCOMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(w.session().player().PlayState(), AudioPlayer::Stopped);
         // The failure is shown: the tape no longer waits with an hourglass.
         QCOMPARE(KeyedTree::image(tape), u"Leaf"_s);
         // The tape is still recorded: the title and the line are written whatever happens.
@@ -271,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(get(u"PlaybackStatus"_s).contains(u"'Stopped'"_s));
 
         click(showTape(quranLine()));
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
         QVERIFY(get(u"PlaybackStatus"_s).contains(u"'Playing'"_s));
         const QString metadata = get(u"Metadata"_s);
         QVERIFY2(metadata.contains(u"R1 - سورة الفاتحة"_s), qPrintable(metadata));
@@ -279,7 +279,7 @@ private Q_SLOTS:
 
         // The media key pauses; the desktop's quit closes the window as the user would.
         GDBusTool::gdbusCall(name, u"org.mpris.MediaPlayer2.Player.PlayPause"_s);
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Paused));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Paused);
         QVERIFY(GDBusTool::gdbusCall(name, u"org.mpris.MediaPlayer2.Quit"_s).finished);
         QVERIFY(QFile::exists(appPath(u"config.ini"_s)));
         QVERIFY(!w.isVisible());
@@ -308,26 +308,26 @@ private Q_SLOTS:
         QCOMPARE(visible(), always);
 
         click(showTape(quranLine()));
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
         QCOMPARE(visible(),
                  (QStringList{u"mnuPause"_s, u"mnuStop"_s, u"sep6"_s, u"mnuCopyLinkMP3Tray"_s,
                               u"sep5"_s, u"mnuSaveMP3Tray"_s, u"sep3"_s} +
                   always));
         QVERIFY(w.menuForm().tray().mnuCopyLinkMP3Tray->isEnabled());
         click(showTape(lessonLine()));
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
         QVERIFY(visible().contains(u"mnuCopyLinkRMTray"_s));
         QVERIFY(visible().contains(u"mnuSaveMP3Tray"_s));
 
         // The pause item pauses and resumes; its caption follows the player.
         w.menuForm().tray().mnuPause->trigger();
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Paused));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Paused);
         QCOMPARE(w.menuForm().tray().mnuPause->text(), u"استماع"_s);
         w.menuForm().tray().mnuPause->trigger();
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
         QCOMPARE(w.menuForm().tray().mnuPause->text(), u"إيقاف مؤقت"_s);
         w.menuForm().tray().mnuStop->trigger();
-        QCOMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(w.session().player().PlayState(), AudioPlayer::Stopped);
 
         // No tray: the choice is greyed out and minimising never hides the window.
         QVERIFY(action(u"mnuMintoTray_0"_s)->isChecked());

@@ -85,7 +85,7 @@ private Q_SLOTS:
         m_driver.choose(reciter, u"mnuAdd2Playlist"_s);
         // The whole folder, in the tree's order; the first starts since the player was stopped.
         QTRY_VERIFY_WITH_TIMEOUT(!m_driver.window().queueBranch().node(), 10000);
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Stopped);
         QCOMPARE(recentTitles(),
                  (QStringList{u"R - سورة س003"_s, u"R - سورة س002"_s, u"R - سورة س001"_s}));
         QVERIFY(!w.tree().contains(kQueue));
@@ -96,7 +96,7 @@ private Q_SLOTS:
         MainFrame &w = open();
         KeyedTree::Node dua = m_driver.showTape(other());
         m_driver.click(dua);
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
 
         KeyedTree::Node one = m_driver.showTape(surah(1));
         m_driver.choose(one, u"mnuAdd2Playlist"_s);
@@ -124,7 +124,7 @@ private Q_SLOTS:
         // chosen (a media key said "next"): the commands find the node gone.
         MainFrame &w = open();
         m_driver.choose(m_driver.showTape(surah(1)), u"mnuAdd2Playlist"_s);
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
         m_driver.view()->expandItem(w.queueBranch().node());
         m_driver.click(w.tree().item(entryKey(1)), Qt::RightButton);
         w.menuForm().mnupopup()->close();
@@ -139,7 +139,7 @@ private Q_SLOTS:
         w.menuForm().popup().mnulisten->trigger();
         QCOMPARE(w.session().playback().PlayedNode(), entryKey(1));
         QCOMPARE(w.session().player().ClipSource(), url(u"1.mp3"_s));
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
     }
 
     void movingEntries()
@@ -175,7 +175,7 @@ private Q_SLOTS:
 
         // Stopped after a queue entry: moving starts the new first entry.
         w.session().player().StopPlay();
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Stopped));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Stopped);
         queue().MoveNodeUp(entryKey(3), PlayQueue::MoveDirection::ToTop);
         QCOMPARE(entries(), (QStringList{start[2], start[0], start[1]}));
         QCOMPARE(w.session().playback().PlayedNode(), entryKey(3));

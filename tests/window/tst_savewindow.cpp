@@ -125,7 +125,7 @@ private Q_SLOTS:
 
         // The tape playing (tray) and the tape last started (main menu).
         m_driver.click(m_driver.showTape(both()));
-        QTRY_COMPARE(w.session().player().PlayState(), int(AudioPlayer::Playing));
+        QTRY_COMPARE(w.session().player().PlayState(), AudioPlayer::Playing);
         w.menuForm().tray().mnuCopyLinkRMTray->trigger();
         QCOMPARE(clipboard(), m_server.url(u"/both.rm"_s));
         QVERIFY(m_driver.action(u"SaveMP3"_s)->isEnabled());

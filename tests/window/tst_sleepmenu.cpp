@@ -129,7 +129,7 @@ private Q_SLOTS:
             QVERIFY(!fromStart->accessibleName().isEmpty());
             player->reach(400 * 1000);
             w.close();
-            QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+            QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
         }
         QVERIFY(positions.open(QIODevice::ReadOnly));
         QCOMPARE(positions.readAll(), "400\thttp://h/d1.mp3\n");
@@ -167,7 +167,7 @@ private Q_SLOTS:
         boxes.stop();
 
         QCOMPARE(asked, QStringList());
-        QCOMPARE(player->PlayState(), int(AudioPlayer::Stopped));
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(readCodePageLines(dir.filePath(u"config.ini"_s)).size(), 13);
     }
 };
