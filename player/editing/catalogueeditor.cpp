@@ -5,6 +5,7 @@
 #include "codepage.h"
 #include "editingmessages.h"
 #include "recordkinds.h"
+#include "tapefields.h"
 #include "tapekeys.h"
 #include "taperecord.h"
 
@@ -141,6 +142,26 @@ QString CatalogueEditor::additionsFile() const
     return m_catalogue.linkFolder() + u'/' + kAdditionsName;
 }
 
+TapeFields NewTape::fields() const
+{
+    TapeFields f;
+    f.category = category;
+    f.reciter = reciter;
+    // The surah is written as its list entry: a typed name takes the number of the entry it
+    // equals, not that of whatever entry happened to be selected.
+    f.surah = surahEntry(surahNumber(surah));
+    f.surahListed = surahNumber(surah) != 0;
+    f.riwaya = riwaya;
+    f.sheikh = sheikh;
+    f.title = title;
+    f.section = section;
+    f.owner = owner;
+    f.name = name;
+    f.group = group;
+    f.links = {link};
+    return f;
+}
+
 QString CatalogueEditor::checkNewTape(const NewTape &t)
 {
     if (isBlank(t.link))
@@ -149,79 +170,12 @@ QString CatalogueEditor::checkNewTape(const NewTape &t)
         return kMsgBadLink;
     if (isBlank(t.category))
         return kMsgNoCategory;
-    if (!IsValidFieldText(t.category))
-        return cannotUse(kMsgSymbols);
-    if (isReservedCategory(t.category))
-        return reservedCategoryMessage(t.category);
-    // A line break (a pasted text keeps it) would split the record in two lines of its file.
-    for (const QString *field : {&t.link, &t.category, &t.reciter, &t.surah, &t.riwaya, &t.sheikh,
-                                 &t.title, &t.section, &t.name, &t.owner, &t.group})
-        if (holdsLineBreak(*field))
-            return cannotUse(kMsgSymbols);
-
-    switch (kindOfCategory(t.category)) {
-    case RecordKind::Quran:
-        if (isBlank(t.riwaya))
-            return kMsgNoRiwaya;
-        if (surahNumber(t.surah) == 0)
-            return kMsgNoSurah;
-        if (isBlank(t.reciter))
-            return kMsgNoReciter;
-        if (!IsValidFieldText(t.riwaya) || !IsValidFieldText(t.surah) ||
-            !IsValidFieldText(t.reciter))
-            return cannotUse(kMsgSymbols);
-        break;
-    case RecordKind::Lessons:
-        if (isBlank(t.title))
-            return kMsgNoTitle;
-        if (isBlank(t.sheikh))
-            return kMsgNoSheikh;
-        if (!IsValidFieldText(t.title))
-            return cannotUse(kMsgTitleSymbols);
-        if (!IsValidFieldText(t.sheikh))
-            return cannotUse(kMsgOwnerSymbols);
-        // "/" makes sub-sections here, but a "!" would add a field to the record.
-        if (t.section.contains(u'!'))
-            return cannotUse(kMsgSymbols);
-        break;
-    case RecordKind::Other:
-        if (isBlank(t.name))
-            return kMsgNoName;
-        if (!IsValidFieldText(t.name))
-            return cannotUse(kMsgNameSymbols);
-        if (!IsValidFieldText(t.owner))
-            return cannotUse(kMsgOwnerSymbols);
-        if (t.group.contains(u'!'))
-            return cannotUse(kMsgSymbols);
-        break;
-    }
-    return {};
+    return checkTapeFields(t.fields());
 }
 
 QString CatalogueEditor::composeRecord(const NewTape &t, QStringView riwaya)
 {
-    const QChar bang = u'!';
-    // Names are stored trimmed, as the tree keys them: a category typed with an outer space
-    // would otherwise make a second root that looks the same as the first.
-    const QString category = t.category.trimmed();
-    switch (kindOfCategory(category)) {
-    case RecordKind::Quran:
-        // The surah is written as its list entry: a typed name takes the number of the entry it
-        // equals, not that of whatever entry happened to be selected.
-        return category + bang + t.reciter.trimmed() + u'/' + surahEntry(surahNumber(t.surah)) +
-               bang + (riwaya.isNull() ? t.riwaya.trimmed() : riwaya.toString()) + bang +
-               t.link.trimmed();
-    case RecordKind::Lessons:
-        return category + bang + t.sheikh.trimmed() + u'/' + t.title.trimmed() + bang +
-               levelsOrDefault(t.section, u"التصنيف العام"_s) + bang + t.link.trimmed();
-    case RecordKind::Other: {
-        const QString name = t.name.trimmed();
-        const QString names = isBlank(t.owner) ? name : t.owner.trimmed() + u'/' + name;
-        return category + bang + names + bang + levelsOrDefault(t.group, u"NONE"_s) + bang +
-               t.link.trimmed();
-    }
-    }
-    return {};
+    return composeTapeFields(t.fields(), riwaya) + t.link.trimmed();
 }
 
 QString CatalogueEditor::storedRiwaya(QStringView typed) const

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QStringView>
 
+struct TapeFields;
+
 class Catalogue;
 
 // What an editing operation did: whether it succeeded, and the message to show the user (empty
@@ -50,6 +52,9 @@ struct NewTape
     QString name;
     QString owner;
     QString group;
+
+    // The fields as adding and editing share them.
+    TapeFields fields() const;
 };
 
 // The record lines of several catalogue files, by file number (-1: records whose file was not

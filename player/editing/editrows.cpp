@@ -10,8 +10,6 @@ namespace {
 
 const QString kMsgNoCategory = u"لا يمكن إضافة أي شريط دون تحديد الصنف"_s;
 const QString kMsgNoLinks = u"فضلا أدخل رابطا للشريط بإحدى الصيغتين"_s;
-const QString kDefaultSection = u"التصنيف العام"_s;
-const QString kDefaultGroup = u"NONE"_s;
 
 // The rows holding the MP3 and the RM link when rows are saved as the given kind.
 struct LinkRows
@@ -93,63 +91,45 @@ EditRows EditRows::fromRecord(const QString &recordLine)
     return rows;
 }
 
-QString checkEditRows(const EditRows &rows)
+TapeFields EditRows::fields() const
 {
-    const auto &t = rows.text;
-    if (isBlank(t[0]))
-        return kMsgNoCategory;
-    if (!IsValidFieldText(t[0]))
-        return cannotUse(kMsgSymbols);
-    if (isReservedCategory(t[0]))
-        return reservedCategoryMessage(t[0]);
-    // A line break would split the record in its file: no row may hold one, link rows included.
-    for (const QString &row : t)
-        if (holdsLineBreak(row))
-            return cannotUse(kMsgSymbols);
-
-    const RecordKind kind = kindOfCategory(t[0]);
-    const EditRows saved = asSaved(rows, kind);
-    const auto &s = saved.text;
+    const RecordKind kind = kindOfCategory(text[0]);
+    const auto &t = asSaved(*this, kind).text;
+    TapeFields f;
+    f.category = t[0];
     switch (kind) {
     case RecordKind::Quran:
-        if (isBlank(t[3]))
-            return kMsgNoRiwaya;
-        if (!isSurahEntry(t[1]))
-            return kMsgNoSurah;
-        if (isBlank(t[2]))
-            return kMsgNoReciter;
-        if (!IsValidFieldText(t[1]) || !IsValidFieldText(t[2]) || !IsValidFieldText(t[3]))
-            return cannotUse(kMsgSymbols);
+        f.surah = t[1];
+        f.surahListed = isSurahEntry(t[1]);
+        f.reciter = t[2];
+        f.riwaya = t[3];
         break;
     case RecordKind::Lessons:
-        if (isBlank(t[1]))
-            return kMsgNoTitle;
-        if (isBlank(t[2]))
-            return kMsgNoSheikh;
-        if (!IsValidFieldText(t[1]))
-            return cannotUse(kMsgTitleSymbols);
-        if (!IsValidFieldText(t[2]))
-            return cannotUse(kMsgOwnerSymbols);
-        // Series and section may hold "/" (sub-levels) but a "!" would add a field to the line.
-        if (s[3].contains(u'!') || t[4].contains(u'!'))
-            return cannotUse(kMsgSymbols);
+        f.title = t[1];
+        f.sheikh = t[2];
+        f.series = t[3];
+        f.section = t[4];
         break;
     case RecordKind::Other:
-        if (isBlank(t[1]))
-            return kMsgNoName;
-        if (!IsValidFieldText(t[1]))
-            return cannotUse(kMsgNameSymbols);
-        // The owner may be blank.
-        if (!IsValidFieldText(t[2]))
-            return cannotUse(kMsgOwnerSymbols);
-        if (s[3].contains(u'!'))
-            return cannotUse(kMsgSymbols);
+        f.name = t[1];
+        f.owner = t[2];
+        f.group = t[3];
         break;
     }
-
     const LinkRows links = linkRows(kind);
-    const QString &mp3 = t[links.mp3];
-    const QString &rm = t[links.rm];
+    f.links = {t[links.mp3], t[links.rm]};
+    return f;
+}
+
+QString checkEditRows(const EditRows &rows)
+{
+    if (isBlank(rows.text[0]))
+        return kMsgNoCategory;
+    const TapeFields f = rows.fields();
+    if (const QString problem = checkTapeFields(f); !problem.isEmpty())
+        return problem;
+    const QString &mp3 = f.links.at(0);
+    const QString &rm = f.links.at(1);
     if (isBlank(mp3) && isBlank(rm))
         return kMsgNoLinks;
     if ((!isBlank(mp3) && !isStorableLink(mp3)) || (!isBlank(rm) && !isStorableLink(rm)))
@@ -159,49 +139,10 @@ QString checkEditRows(const EditRows &rows)
 
 QString composeEditedRecord(const EditRows &rows, QStringView riwaya)
 {
-    const RecordKind kind = kindOfCategory(rows.text[0]);
-    const EditRows saved = asSaved(rows, kind);
-    const auto &t = saved.text;
-    const auto trimmed = [&t](int n) {
-        return t[n].trimmed();
-    };
+    const TapeFields f = rows.fields();
     const QChar bang = u'!';
-    const LinkRows linkRow = linkRows(kind);
-    const QString links = trimmed(linkRow.mp3) + bang + trimmed(linkRow.rm);
-
-    QString line;
-    switch (kind) {
-    case RecordKind::Quran:
-        // The surah is a list entry and stays as listed. The riwaya is written in the form given
-        // (the catalogue's own, CatalogueEditor::storedRiwaya()), else trimmed: two offered texts
-        // carry an outer space, which would file the same riwaya under two folders.
-        line = trimmed(0) + bang + trimmed(2) + u'/' + t[1] + bang +
-               (riwaya.isNull() ? trimmed(3) : riwaya.toString()) + bang + links;
-        break;
-    case RecordKind::Lessons: {
-        QString series = trimmed(3);
-        series.replace(u'\\', u'/');
-        QString section = t[4];
-        section.replace(u'\\', u'/');
-        section = section.trimmed();
-        if (section.isEmpty())
-            section = kDefaultSection;
-        // An empty series leaves no empty level ("sheikh/title").
-        line = trimmed(0) + bang + trimmed(2) + u'/' + series + u'/' + trimmed(1) + bang + section +
-               bang;
-        line.replace(u"//"_s, u"/"_s);
-        line += links;
-        break;
-    }
-    case RecordKind::Other:
-        // A blank owner leaves no "/" before the name. Only the fields before the links are
-        // compacted: a link keeps its "//" (as in "http://").
-        line = trimmed(0) + bang + trimmed(2) + u'/' + trimmed(1) + bang +
-               levelsOrDefault(t[3], kDefaultGroup) + bang;
-        line.replace(u"!!"_s, u"!"_s).replace(u"//"_s, u"/"_s).replace(u"!/"_s, u"!"_s);
-        line += links;
-        break;
-    }
+    QString line =
+        composeTapeFields(f, riwaya) + f.links.at(0).trimmed() + bang + f.links.at(1).trimmed();
     // A blank MP3 link lets the RM link take its field; a blank RM link leaves a final "!".
     line.replace(u"!!"_s, u"!"_s);
     // Unless the record read without one: rows saved unchanged write their line back as it was.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogueeditor.h"
+#include "tapefields.h"
 
 #include <QString>
 #include <QStringView>
@@ -31,6 +32,9 @@ struct EditRows
     // last part to row 1, the first to row 2 (empty for a one-part path) and, for lessons, the
     // parts between them to row 3.
     static EditRows fromRecord(const QString &recordLine);
+
+    // The rows by what they hold, read by the kind of their row 0, as the save reads them.
+    TapeFields fields() const;
 };
 
 // The message of the first check the rows fail, or an empty text when they pass them all. The

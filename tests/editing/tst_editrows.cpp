@@ -30,6 +30,8 @@ QStringList rowTexts(const EditRows &rows)
 
 } // namespace
 
+Q_DECLARE_METATYPE(NewTape)
+
 class TestEditRows : public QObject
 {
     Q_OBJECT
@@ -253,6 +255,48 @@ private Q_SLOTS:
         QCOMPARE(checkEditRows(quran), QString());
         QCOMPARE(composeEditedRecord(quran),
                  kQuran + u"!R/ "_s + kSurah36 + u"!"_s + kRiwaya + u"!a.mp3!"_s);
+    }
+
+    // Adding and editing compose records by the same rules: a tape just added, opened and saved
+    // unchanged, is the line that was added. The section and names are stored trimmed.
+    void anAddedTapeSavesUnchanged_data()
+    {
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<NewTape>("tape");
+        NewTape quran;
+        quran.category = kQuran;
+        quran.reciter = u" R "_s;
+        quran.surah = u"يس"_s;
+        quran.riwaya = kRiwaya;
+        quran.link = u"http://h/a.mp3"_s;
+        QTest::addRow("quran") << kQuran + u"!R/"_s + kSurah36 + u"!"_s + kRiwaya +
+                                      u"!http://h/a.mp3"_s
+                               << quran;
+        NewTape lesson;
+        lesson.category = kLessons;
+        lesson.sheikh = u"S"_s;
+        lesson.title = u"درس 1"_s;
+        lesson.section = u" فقه\\طهارة "_s;
+        lesson.link = u"http://h/b.mp3"_s;
+        QTest::addRow("lesson, section in levels")
+            << kLessons + u"!S/درس 1!فقه/طهارة!http://h/b.mp3"_s << lesson;
+        NewTape other;
+        other.category = u"أدعية"_s;
+        other.name = u"دعاء"_s;
+        other.link = u"http://h/c.mp3"_s;
+        QTest::addRow("other, no owner, no group") << u"أدعية!دعاء!NONE!http://h/c.mp3"_s << other;
+    }
+
+    void anAddedTapeSavesUnchanged()
+    {
+        QFETCH(QString, expected);
+        QFETCH(NewTape, tape);
+        QCOMPARE(CatalogueEditor::checkNewTape(tape), QString());
+        const QString added = CatalogueEditor::composeRecord(tape);
+        QCOMPARE(added, expected);
+        const EditRows rows = EditRows::fromRecord(added);
+        QCOMPARE(checkEditRows(rows), QString());
+        QCOMPARE(composeEditedRecord(rows), added);
     }
 };
 
