@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    g++ cmake ninja-build pkgconf clang-format
+    g++ cmake ninja-build pkgconf clang-format clang-tidy
     qt6-base-dev qt6-translations-l10n libmpv-dev libmspack-dev
     xvfb xauth dbus trayer openbox x11-utils fonts-noto-core fonts-kacst ca-certificates
     gcab ffmpeg espeak-ng libglib2.0-bin

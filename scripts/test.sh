@@ -20,7 +20,7 @@ else
     flags=()
 fi
 
-cmake -S . -B "$dir" -G Ninja -DMARVOLI_WERROR=ON "${flags[@]}"
+cmake -S . -B "$dir" -G Ninja -DMARVOLI_WERROR=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "${flags[@]}"
 cmake --build "$dir" -j"$(nproc)"
 cd "$dir"
 # GUI tests get a session bus of their own, so Qt never starts a stray one.

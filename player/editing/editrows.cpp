@@ -126,7 +126,7 @@ QString checkEditRows(const EditRows &rows)
     if (isBlank(rows.text[0]))
         return kMsgNoCategory;
     const TapeFields f = rows.fields();
-    if (const QString problem = checkTapeFields(f); !problem.isEmpty())
+    if (QString problem = checkTapeFields(f); !problem.isEmpty())
         return problem;
     const QString &mp3 = f.links.at(0);
     const QString &rm = f.links.at(1);

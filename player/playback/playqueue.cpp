@@ -88,14 +88,16 @@ void PlayQueue::positionChanged(qint64 position, qint64 length)
     if (m_entries.isEmpty() || m_playback.player().PlayState() != AudioPlayer::Playing)
         return;
     const QString played = m_playback.PlayedNode();
-    if (played.isEmpty())
+    if (!played.isEmpty() && contains(played)) {
+        // An entry plays: the one after it, round to the first while played entries are kept.
+        if (m_keepPlayed)
+            m_nextKey = m_entries.at((indexOf(played) + 1) % m_entries.size()).key;
+        else
+            m_nextKey = m_entries.size() > 1 ? m_entries.at(1).key : QString();
+    } else if (played.isEmpty() || !TapeKeys::isQueueEntryKey(played)) {
+        // Nothing, or a tape from outside the queue: the queue starts from its first entry.
         m_nextKey = m_entries.first().key;
-    else if (m_keepPlayed && contains(played))
-        m_nextKey = m_entries.at((indexOf(played) + 1) % m_entries.size()).key;
-    else if (contains(played))
-        m_nextKey = m_entries.size() > 1 ? m_entries.at(1).key : QString();
-    else if (!TapeKeys::isQueueEntryKey(played))
-        m_nextKey = m_entries.first().key;
+    }
     m_previousPlayedKey = played;
 
     if (!isAtEnd(position, length))

@@ -61,7 +61,7 @@ void RecentList::clear()
 
 QString RecentList::caption(const QString &line) const
 {
-    const QString title = titleOf(line);
+    QString title = titleOf(line);
     if (title.size() < m_maxTitleLength)
         return title;
     return title.left(std::max(0, m_maxTitleLength - 3)) + u"..."_s;
