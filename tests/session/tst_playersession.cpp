@@ -17,6 +17,9 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace TestTapes;
 
+Q_DECLARE_METATYPE(RepeatMode)
+Q_DECLARE_METATYPE(SleepTimer::Mode)
+
 // The player without its window, as the program makes it: the choices it starts with and writes
 // back, and the order in which repeat, the queue and the sleep timer act when a tape ends.
 class TestPlayerSession : public QObject
@@ -154,6 +157,81 @@ private Q_SLOTS:
         QCOMPARE(m_player->PlayState(), AudioPlayer::Stopped);
         QCOMPARE(session.sleepTimer().mode(), SleepTimer::Mode::Off);
         QCOMPARE(m_player->started.size(), 4);
+    }
+
+    // Every combination of repeat, where the tape came from and the sleep timer: which clips
+    // start as tapes end, and whether playing stops by itself (at most six ends are played).
+    void everyCombinationAtTheEnd_data()
+    {
+        QTest::addColumn<RepeatMode>("repeat");
+        QTest::addColumn<bool>("fromQueue");
+        QTest::addColumn<SleepTimer::Mode>("sleep");
+        QTest::addColumn<QList<int>>("started");
+        QTest::addColumn<bool>("stops");
+        using M = SleepTimer::Mode;
+        const RepeatMode off = RepeatMode::off();
+        const RepeatMode twice = RepeatMode::tape(2);
+        const RepeatMode round = RepeatMode::queue();
+        const QList<int> once{9};
+        const QList<int> again{9, 9};
+        QTest::addRow("tape") << off << false << M::Off << once << true;
+        QTest::addRow("tape, sleep at its end") << off << false << M::EndOfTape << once << true;
+        QTest::addRow("tape, sleep at queue end") << off << false << M::EndOfQueue << once << true;
+        QTest::addRow("tape twice") << twice << false << M::Off << again << true;
+        // The end of the tape is the end of this play, even when it would be played again.
+        QTest::addRow("tape twice, sleep at its end")
+            << twice << false << M::EndOfTape << again << true;
+        QTest::addRow("tape twice, sleep at queue end")
+            << twice << false << M::EndOfQueue << again << true;
+        QTest::addRow("tape, queue repeats") << round << false << M::Off << once << true;
+        QTest::addRow("queue") << off << true << M::Off << QList<int>{1, 2} << true;
+        // The queue has started the next entry; the sleep timer stops that one too.
+        QTest::addRow("queue, sleep at tape end")
+            << off << true << M::EndOfTape << QList<int>{1, 2} << true;
+        QTest::addRow("queue, sleep at its end")
+            << off << true << M::EndOfQueue << QList<int>{1, 2} << true;
+        QTest::addRow("queue, each twice")
+            << twice << true << M::Off << QList<int>{1, 1, 2, 2} << true;
+        QTest::addRow("queue, each twice, sleep at tape end")
+            << twice << true << M::EndOfTape << QList<int>{1, 1} << true;
+        QTest::addRow("queue, each twice, sleep at its end")
+            << twice << true << M::EndOfQueue << QList<int>{1, 1, 2, 2} << true;
+        QTest::addRow("queue round")
+            << round << true << M::Off << QList<int>{1, 2, 1, 2, 1, 2, 1} << false;
+        QTest::addRow("queue round, sleep at tape end")
+            << round << true << M::EndOfTape << QList<int>{1, 2} << true;
+        // A queue played round has no end.
+        QTest::addRow("queue round, sleep at its end")
+            << round << true << M::EndOfQueue << QList<int>{1, 2, 1, 2, 1, 2, 1} << false;
+    }
+
+    void everyCombinationAtTheEnd()
+    {
+        QFETCH(RepeatMode, repeat);
+        QFETCH(bool, fromQueue);
+        QFETCH(SleepTimer::Mode, sleep);
+        QFETCH(QList<int>, started);
+        QFETCH(bool, stops);
+        PlayerSession &session = open();
+        session.repeat().setMode(repeat);
+        if (fromQueue)
+            session.queue().Add2Playlist({tape(1), tape(2)});
+        else
+            session.playback().playTapeKey(tape(9));
+        if (sleep == SleepTimer::Mode::EndOfTape)
+            session.sleepTimer().stopAtEndOfTape();
+        else if (sleep == SleepTimer::Mode::EndOfQueue)
+            session.sleepTimer().stopAtEndOfQueue();
+
+        for (int ends = 0; ends < 6 && m_player->PlayState() != AudioPlayer::Stopped; ++ends)
+            playToEnd();
+        QStringList expected;
+        for (int n : std::as_const(started))
+            expected.append(link(n));
+        QCOMPARE(m_player->started, expected);
+        QCOMPARE(m_player->PlayState() == AudioPlayer::Stopped, stops);
+        if (stops && sleep != SleepTimer::Mode::Off)
+            QCOMPARE(session.sleepTimer().mode(), SleepTimer::Mode::Off); // it ran out
     }
 
     void theSleepTimerEndsARepeatedTape()
