@@ -187,12 +187,12 @@ void MpvPlayer::StartPlay()
         Q_EMIT failed(m_error);
         return;
     }
-    if (m_entry != kNoEntry && m_paused && m_entryLink == m_link) {
+    if (m_clip.entry != kNoEntry && m_paused && m_clip.link == m_link) {
         int pause = 0;
         if (mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause) >= 0) {
             m_paused = false;
             // Paused before it began: the wait for its start begins anew.
-            if (!m_started)
+            if (!m_clip.started)
                 m_startTimer.start();
             updateState();
         }
@@ -202,28 +202,19 @@ void MpvPlayer::StartPlay()
     const QString target = resolveLink(m_link);
     if (target.isEmpty()) {
         // Starting another clip ends the one playing, refused or not.
-        if (m_entry != kNoEntry) {
+        if (m_clip.entry != kNoEntry) {
             const char *args[] = {"stop", nullptr};
             mpv_command(m_mpv, args);
         }
-        m_entryLink = m_link;
-        m_title.clear();
-        m_positionMs = 0;
-        m_lengthMs = 0;
+        m_clip = Clip{};
+        m_clip.link = m_link;
         fail(Failure::Refused);
         return;
     }
 
     m_error.clear();
-    m_title.clear();
-    m_logFailure = Failure::None;
-    m_positionMs = 0;
-    m_lengthMs = 0;
-    m_endPositionMs = -1;
-    m_loaded = false;
-    m_started = false;
-    m_waitingForCache = false;
-    m_entryLink = m_link;
+    m_clip = Clip{};
+    m_clip.link = m_link;
 
     int pause = 0;
     mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause);
@@ -238,13 +229,13 @@ void MpvPlayer::StartPlay()
     }
     // mpv answers with the new playlist entry's id, which later START_FILE and END_FILE events
     // carry: events of the clip this one replaced are told apart by it.
-    m_entry = kEntryNotYetKnown;
+    m_clip.entry = kEntryNotYetKnown;
     if (result.format == MPV_FORMAT_NODE_MAP) {
         const mpv_node_list *map = result.u.list;
         for (int i = 0; i < map->num; ++i) {
             if (qstrcmp(map->keys[i], "playlist_entry_id") == 0 &&
                 map->values[i].format == MPV_FORMAT_INT64)
-                m_entry = map->values[i].u.int64;
+                m_clip.entry = map->values[i].u.int64;
         }
     }
     mpv_free_node_contents(&result);
@@ -254,7 +245,7 @@ void MpvPlayer::StartPlay()
 
 void MpvPlayer::PausePlay()
 {
-    if (!m_mpv || m_entry == kNoEntry || m_paused)
+    if (!m_mpv || m_clip.entry == kNoEntry || m_paused)
         return;
     int pause = 1;
     if (mpv_set_property(m_mpv, "pause", MPV_FORMAT_FLAG, &pause) >= 0) {
@@ -265,12 +256,12 @@ void MpvPlayer::PausePlay()
 
 void MpvPlayer::StopPlay()
 {
-    if (m_entry == kNoEntry)
+    if (m_clip.entry == kNoEntry)
         return;
     const char *args[] = {"stop", nullptr};
     mpv_command(m_mpv, args);
     forgetClip();
-    m_positionMs = 0;
+    m_clip.positionMs = 0;
     updateState();
 }
 
@@ -283,28 +274,28 @@ QString MpvPlayer::ClipText() const
 {
     if (m_link.isEmpty())
         return {};
-    if (!m_title.isEmpty() && m_entryLink == m_link)
-        return m_title;
+    if (!m_clip.title.isEmpty() && m_clip.link == m_link)
+        return m_clip.title;
     return fileNameOf(m_link);
 }
 
 qint64 MpvPlayer::position() const
 {
-    return m_positionMs;
+    return m_clip.positionMs;
 }
 
 qint64 MpvPlayer::length() const
 {
-    return m_lengthMs;
+    return m_clip.lengthMs;
 }
 
 void MpvPlayer::seek(qint64 ms)
 {
-    if (!m_mpv || !m_loaded)
+    if (!m_mpv || !m_clip.loaded)
         return;
     ms = qMax<qint64>(ms, 0);
-    if (m_lengthMs > 0)
-        ms = qMin(ms, m_lengthMs);
+    if (m_clip.lengthMs > 0)
+        ms = qMin(ms, m_clip.lengthMs);
     // QString::number is not locale-aware, and mpv reads numbers in the "C" locale.
     const QByteArray seconds = QString::number(static_cast<double>(ms) / 1000.0, 'f', 3).toLatin1();
     const char *args[] = {"seek", seconds.constData(), "absolute", nullptr};
@@ -388,21 +379,21 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
         switch (event.reply_userdata) {
         case TimePos:
             // Values of a clip being replaced may still arrive: only the loaded clip counts.
-            if (isDouble && m_loaded) {
+            if (isDouble && m_clip.loaded) {
                 const double seconds = *static_cast<const double *>(property->data);
                 qint64 ms = qMax<qint64>(qRound64(seconds * 1000.0), 0);
-                if (m_lengthMs > 0)
-                    ms = qMin(ms, m_lengthMs);
-                if (ms != m_positionMs) {
-                    m_positionMs = ms;
-                    if (m_started)
-                        Q_EMIT PositionChanged(m_positionMs, m_lengthMs);
+                if (m_clip.lengthMs > 0)
+                    ms = qMin(ms, m_clip.lengthMs);
+                if (ms != m_clip.positionMs) {
+                    m_clip.positionMs = ms;
+                    if (m_clip.started)
+                        Q_EMIT PositionChanged(m_clip.positionMs, m_clip.lengthMs);
                 }
             }
             break;
         case Duration:
-            if (isDouble && m_loaded)
-                m_lengthMs = qMax<qint64>(
+            if (isDouble && m_clip.loaded)
+                m_clip.lengthMs = qMax<qint64>(
                     qRound64(*static_cast<const double *>(property->data) * 1000.0), 0);
             break;
         case Pause:
@@ -412,12 +403,12 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
             }
             break;
         case PausedForCache:
-            m_waitingForCache = isFlag && *static_cast<const int *>(property->data) != 0;
+            m_clip.waitingForCache = isFlag && *static_cast<const int *>(property->data) != 0;
             updateState();
             break;
         case MediaTitle:
-            if (property->format == MPV_FORMAT_STRING && m_loaded)
-                m_title = QString::fromUtf8(*static_cast<char *const *>(property->data));
+            if (property->format == MPV_FORMAT_STRING && m_clip.loaded)
+                m_clip.title = QString::fromUtf8(*static_cast<char *const *>(property->data));
             break;
         default:
             break;
@@ -427,33 +418,33 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
     case MPV_EVENT_START_FILE: {
         const auto *start = static_cast<const mpv_event_start_file *>(event.data);
         m_startedEntry = start->playlist_entry_id;
-        if (m_entry == kEntryNotYetKnown)
-            m_entry = m_startedEntry;
+        if (m_clip.entry == kEntryNotYetKnown)
+            m_clip.entry = m_startedEntry;
         break;
     }
     case MPV_EVENT_FILE_LOADED:
-        if (m_entry >= 0 && m_startedEntry == m_entry)
-            m_loaded = true;
+        if (m_clip.entry >= 0 && m_startedEntry == m_clip.entry)
+            m_clip.loaded = true;
         updateState();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         // The header is read and the first audio decoded: the clip now really plays. The same
         // event follows every seek, which changes nothing here.
-        if (m_loaded && !m_started) {
-            m_started = true;
+        if (m_clip.loaded && !m_clip.started) {
+            m_clip.started = true;
             m_startTimer.stop();
             updateState();
         }
         break;
     case MPV_EVENT_HOOK: {
         const quint64 id = static_cast<const mpv_event_hook *>(event.data)->id;
-        if (event.reply_userdata == UnloadHook && m_loaded) {
+        if (event.reply_userdata == UnloadHook && m_clip.loaded) {
             double seconds = 0;
             if (mpv_get_property(m_mpv, "duration", MPV_FORMAT_DOUBLE, &seconds) >= 0)
-                m_lengthMs = qMax<qint64>(qRound64(seconds * 1000.0), 0);
+                m_clip.lengthMs = qMax<qint64>(qRound64(seconds * 1000.0), 0);
             // The position reported last may lag behind; this one is where playing stopped.
             if (mpv_get_property(m_mpv, "time-pos", MPV_FORMAT_DOUBLE, &seconds) >= 0)
-                m_endPositionMs = qMax<qint64>(qRound64(seconds * 1000.0), 0);
+                m_clip.endPositionMs = qMax<qint64>(qRound64(seconds * 1000.0), 0);
         }
         mpv_hook_continue(m_mpv, id);
         break;
@@ -462,13 +453,13 @@ bool MpvPlayer::handleEvent(const mpv_event &event)
         return handleEndFile(event);
     case MPV_EVENT_LOG_MESSAGE: {
         const auto *message = static_cast<const mpv_event_log_message *>(event.data);
-        if (m_entry != kNoEntry) {
+        if (m_clip.entry != kNoEntry) {
             // The latest cause named wins, as earlier lines may still belong to a clip that was
             // being replaced.
             const Failure named = ClipFailures::failureInLog(QString::fromUtf8(message->prefix),
                                                              QString::fromUtf8(message->text));
             if (named != Failure::None)
-                m_logFailure = named;
+                m_clip.logFailure = named;
         }
         break;
     }
@@ -487,13 +478,13 @@ bool MpvPlayer::handleEndFile(const mpv_event &event)
     const qint64 firstInserted = end->playlist_insert_id;
     const int inserted = end->playlist_insert_num_entries;
     // The end of a clip that was stopped or replaced: its state was dropped when that happened.
-    if (m_entry == kNoEntry || entry != m_entry)
+    if (m_clip.entry == kNoEntry || entry != m_clip.entry)
         return true;
 
     const QPointer<MpvPlayer> alive(this);
     switch (reason) {
     case MPV_END_FILE_REASON_EOF: {
-        if (!m_loaded) {
+        if (!m_clip.loaded) {
             // Ended before its header was read (a connection cut short): that is a failure.
             m_failedEntry = entry;
             m_failedError = 0;
@@ -501,28 +492,30 @@ bool MpvPlayer::handleEndFile(const mpv_event &event)
         }
         // A web clip whose data stopped well before its length: the connection broke off (mpv
         // takes that for the end of the stream, once its attempts to reconnect failed).
-        if (linkKind(m_entryLink) == LinkKind::Web && m_lengthMs > 0) {
-            const qint64 reached = m_endPositionMs >= 0 ? m_endPositionMs : m_positionMs;
-            if (m_lengthMs - reached > qMax(kCutOffMinimumMs, m_lengthMs / kCutOffFraction))
+        if (linkKind(m_clip.link) == LinkKind::Web && m_clip.lengthMs > 0) {
+            const qint64 reached =
+                m_clip.endPositionMs >= 0 ? m_clip.endPositionMs : m_clip.positionMs;
+            if (m_clip.lengthMs - reached >
+                qMax(kCutOffMinimumMs, m_clip.lengthMs / kCutOffFraction))
                 return fail(Failure::Connection);
         }
         // The last time-pos mpv reports lies a few hundred milliseconds before the end. Listeners
         // that move on when the position reaches the length get one last event at the length,
         // while the clip still reads Playing.
-        m_waitingForCache = false;
-        m_started = true;
+        m_clip.waitingForCache = false;
+        m_clip.started = true;
         updateState();
         if (!alive)
             return false;
-        const qint64 last = m_lengthMs > 0 ? m_lengthMs : m_positionMs;
-        m_lengthMs = last;
-        m_positionMs = last;
+        const qint64 last = m_clip.lengthMs > 0 ? m_clip.lengthMs : m_clip.positionMs;
+        m_clip.lengthMs = last;
+        m_clip.positionMs = last;
         Q_EMIT PositionChanged(last, last);
         if (!alive)
             return false;
         // A listener may have started the next clip from that event (the play queue does): then
         // the finished clip is already forgotten and the new one must be left alone.
-        if (m_entry != entry)
+        if (m_clip.entry != entry)
             return true;
         forgetClip();
         updateState();
@@ -537,7 +530,7 @@ bool MpvPlayer::handleEndFile(const mpv_event &event)
     case MPV_END_FILE_REASON_REDIRECT:
         // The link was a playlist: mpv goes on with its first entry, which stands for the clip.
         if (inserted > 0) {
-            m_entry = firstInserted;
+            m_clip.entry = firstInserted;
             return true;
         }
         return fail(Failure::Format);
@@ -552,22 +545,22 @@ void MpvPlayer::finishFailure()
 {
     const qint64 entry = std::exchange(m_failedEntry, kNoEntry);
     // A clip stopped or replaced meanwhile has nothing left to report.
-    if (entry == kNoEntry || entry != m_entry)
+    if (entry == kNoEntry || entry != m_clip.entry)
         return;
-    const LinkKind kind = linkKind(m_entryLink);
+    const LinkKind kind = linkKind(m_clip.link);
     const bool missingFile =
-        kind == LinkKind::LocalFile && !QFileInfo::exists(resolveLink(m_entryLink));
-    fail(ClipFailures::failureOfError(m_failedError, m_logFailure, kind == LinkKind::Web,
+        kind == LinkKind::LocalFile && !QFileInfo::exists(resolveLink(m_clip.link));
+    fail(ClipFailures::failureOfError(m_failedError, m_clip.logFailure, kind == LinkKind::Web,
                                       missingFile));
 }
 
 void MpvPlayer::startTimedOut()
 {
-    if (m_entry == kNoEntry || m_started)
+    if (m_clip.entry == kNoEntry || m_clip.started)
         return;
     // Paused by the user once it was ready: not the network's fault. Resuming starts the wait
     // again.
-    if (m_paused && m_loaded)
+    if (m_paused && m_clip.loaded)
         return;
     const char *args[] = {"stop", nullptr};
     mpv_command(m_mpv, args);
@@ -589,22 +582,22 @@ bool MpvPlayer::fail(Failure failure)
 void MpvPlayer::forgetClip()
 {
     m_startTimer.stop();
-    m_entry = kNoEntry;
-    m_loaded = false;
-    m_started = false;
-    m_waitingForCache = false;
+    m_clip.entry = kNoEntry;
+    m_clip.loaded = false;
+    m_clip.started = false;
+    m_clip.waitingForCache = false;
 }
 
 void MpvPlayer::updateState()
 {
     State state = Playing;
-    if (m_entry == kNoEntry)
+    if (m_clip.entry == kNoEntry)
         state = Stopped;
-    else if (m_paused && m_loaded)
+    else if (m_paused && m_clip.loaded)
         state = Paused;
-    else if (!m_started)
+    else if (!m_clip.started)
         state = Opening;
-    else if (m_waitingForCache)
+    else if (m_clip.waitingForCache)
         state = Buffering;
     if (state == m_state)
         return;

@@ -82,29 +82,37 @@ private:
     std::atomic<bool> m_drainQueued{false};
 
     QString m_baseFolder;
-    QString m_link;      // the selected clip, as given
-    QString m_title;     // mpv's media-title for the clip playing, when it is the selected one
-    QString m_entryLink; // the link the current playlist entry was loaded from
+    QString m_link; // the selected clip, as given
     QString m_error;
     QString m_unavailable; // why libmpv could not be started; empty when it runs
 
     // The playlist entry started by the last loadfile; kNoEntry when nothing is loaded.
     static constexpr qint64 kNoEntry = -1;
     static constexpr qint64 kEntryNotYetKnown = -2;
-    qint64 m_entry = kNoEntry;
+
+    // What is known of the clip last started. StartPlay() begins a new one with all of it reset
+    // at once; forgetClip() ends its playlist entry but keeps what it showed.
+    struct Clip
+    {
+        QString link;  // the link its playlist entry was loaded from
+        QString title; // mpv's media-title for it, when it is the selected clip
+        qint64 entry = kNoEntry;
+        bool loaded = false;                // FILE_LOADED arrived for its entry
+        bool started = false;               // its playback has begun (first PLAYBACK_RESTART)
+        bool waitingForCache = false;       // playing stalled for data
+        Failure logFailure = Failure::None; // the latest cause the log named for it
+        qint64 positionMs = 0;
+        qint64 lengthMs = 0;
+        qint64 endPositionMs = -1; // where it stood when it was unloaded; -1 unknown
+    };
+    Clip m_clip;
+
     qint64 m_startedEntry = kNoEntry; // the entry of the last START_FILE event
-    bool m_loaded = false;            // FILE_LOADED arrived for m_entry
-    bool m_started = false;           // its playback has begun (first PLAYBACK_RESTART)
     bool m_paused = false;
-    bool m_waitingForCache = false;
-    Failure m_logFailure = Failure::None; // the latest cause the log named for this clip
-    qint64 m_failedEntry = kNoEntry;      // ended in an error, to be reported after the drain
+    qint64 m_failedEntry = kNoEntry; // ended in an error, to be reported after the drain
     int m_failedError = 0;
 
-    qint64 m_positionMs = 0;
-    qint64 m_lengthMs = 0;
-    qint64 m_endPositionMs = -1; // where the loaded clip stood when it was unloaded; -1 unknown
-    QTimer m_startTimer;         // runs from StartPlay() until the clip begins playing
+    QTimer m_startTimer; // runs from StartPlay() until the clip begins playing
     int m_volume = 100;
     State m_state = Stopped;
 };
