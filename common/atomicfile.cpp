@@ -14,26 +14,31 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+int createTemporaryFile(const QByteArray &prefix, QByteArray &name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = prefix + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 namespace {
 
 using StatBuffer = struct stat;
 
 // Opens a new temporary file beside target, named after it. The name begins with a dot: a
 // temporary file left by a crash in the catalogue folder is then a hidden file, never read as a
-// catalogue. Created with mode 0666 so that the umask applies as to any new file.
+// catalogue.
 int createTemporary(const QByteArray &target, QByteArray &name)
 {
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
     const QByteArray base = slash < 0 ? target : target.mid(slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + '.' + base + '.' +
-               QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
+    return createTemporaryFile(folder + '.' + base + '.', name);
 }
 
 // Removes the temporaries that writes of target cut short by a crash left beside it: hidden

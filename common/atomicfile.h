@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -12,3 +13,9 @@
 // they are ten minutes old.
 // Returns false when the new content could not be put in place.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);
+
+// Creates and opens for writing a new file named prefix (a path, the folder included) followed by
+// a random suffix of digits and lower-case letters, never one that exists already. Mode 0666, so
+// that the umask applies as to any new file. Returns the descriptor with the name in name, or -1
+// with errno set.
+int createTemporaryFile(const QByteArray &prefix, QByteArray &name);

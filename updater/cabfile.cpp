@@ -1,11 +1,11 @@
 #include "cabfile.h"
 
+#include "atomicfile.h"
 #include "codepage.h"
 #include "general.h"
 
 #include <QByteArray>
 #include <QDate>
-#include <QRandomGenerator>
 #include <QStringList>
 #include <QTime>
 
@@ -33,73 +33,70 @@ enum Win32Code : qint32
     AccessDenied = 5,
     NotEnoughMemory = 8,
     InvalidData = 13,
+    OutOfMemory = 14,
+    InvalidDrive = 15,
     WriteProtected = 19,
+    BadUnit = 20,
+    NotReady = 21,
     CrcError = 23,
+    SeekError = 25,
+    NotDosDisk = 26,
+    SectorNotFound = 27,
     WriteFault = 29,
+    ReadFault = 30,
+    GeneralFailure = 31,
     SharingViolation = 32,
+    LockViolation = 33,
+    HandleDiskFull = 39,
     CannotMake = 82,
     NameTooLong = 111,
     DiskFull = 112,
     InvalidName = 123,
 };
 
+struct Win32Text
+{
+    Win32Code code;
+    const char16_t *text;
+};
+
+// One line per code, in the words of the system the catalogue's updater first ran on.
+constexpr Win32Text kWin32Texts[] = {
+    {FileNotFound, u"The system cannot find the file specified."},
+    {PathNotFound, u"The system cannot find the path specified."},
+    {CannotOpen, u"The system cannot open the file."},
+    {AccessDenied, u"Access is denied."},
+    {NotEnoughMemory, u"Not enough storage is available to process this command."},
+    {InvalidData, u"Invalid data."},
+    {OutOfMemory, u"Not enough storage is available to complete this operation."},
+    {InvalidDrive, u"The system cannot find the drive specified."},
+    {WriteProtected, u"The media is write protected."},
+    {BadUnit, u"The system cannot find the device specified."},
+    {NotReady, u"The device is not ready."},
+    {CrcError, u"Data error (cyclic redundancy check)."},
+    {SeekError, u"The drive cannot locate a specific area or track on the disk."},
+    {NotDosDisk, u"The specified disk or diskette cannot be accessed."},
+    {SectorNotFound, u"The drive cannot find the sector requested."},
+    {WriteFault, u"The system cannot write to the specified device."},
+    {ReadFault, u"The system cannot read from the specified device."},
+    {GeneralFailure, u"A device attached to the system is not functioning."},
+    {SharingViolation,
+     u"The process cannot access the file because it is being used by another process."},
+    {LockViolation, u"The process cannot access the file because another process has locked a "
+                    u"portion of the file."},
+    {HandleDiskFull, u"The disk is full."},
+    {CannotMake, u"The directory or file cannot be created."},
+    {NameTooLong, u"The file name is too long."},
+    {DiskFull, u"There is not enough space on the disk."},
+    {InvalidName, u"The filename, directory name, or volume label syntax is incorrect."},
+};
+
 QString win32ErrorText(qint32 code)
 {
-    switch (code) {
-    case 2:
-        return u"The system cannot find the file specified."_s;
-    case 3:
-        return u"The system cannot find the path specified."_s;
-    case 4:
-        return u"The system cannot open the file."_s;
-    case 5:
-        return u"Access is denied."_s;
-    case 8:
-        return u"Not enough storage is available to process this command."_s;
-    case 13:
-        return u"Invalid data."_s;
-    case 14:
-        return u"Not enough storage is available to complete this operation."_s;
-    case 15:
-        return u"The system cannot find the drive specified."_s;
-    case 19:
-        return u"The media is write protected."_s;
-    case 20:
-        return u"The system cannot find the device specified."_s;
-    case 21:
-        return u"The device is not ready."_s;
-    case 23:
-        return u"Data error (cyclic redundancy check)."_s;
-    case 25:
-        return u"The drive cannot locate a specific area or track on the disk."_s;
-    case 26:
-        return u"The specified disk or diskette cannot be accessed."_s;
-    case 27:
-        return u"The drive cannot find the sector requested."_s;
-    case 29:
-        return u"The system cannot write to the specified device."_s;
-    case 30:
-        return u"The system cannot read from the specified device."_s;
-    case 31:
-        return u"A device attached to the system is not functioning."_s;
-    case 32:
-        return u"The process cannot access the file because it is being used by another process."_s;
-    case 33:
-        return u"The process cannot access the file because another process has locked a portion "
-               u"of the file."_s;
-    case 39:
-        return u"The disk is full."_s;
-    case 82:
-        return u"The directory or file cannot be created."_s;
-    case 111:
-        return u"The file name is too long."_s;
-    case 112:
-        return u"There is not enough space on the disk."_s;
-    case 123:
-        return u"The filename, directory name, or volume label syntax is incorrect."_s;
-    default:
-        return u"Unknown error."_s;
-    }
+    for (const Win32Text &entry : kWin32Texts)
+        if (entry.code == code)
+            return QString::fromUtf16(entry.text);
+    return u"Unknown error."_s;
 }
 
 QString errorText(qint32 number)
@@ -477,18 +474,11 @@ bool CabFile::refuseUnsafeNames(mscabd_file *files)
 // whole; returns 0, or the code of the failure (the temporary file is then removed).
 qint32 CabFile::writeEntry(mscab_decompressor *d, mscabd_file *file)
 {
-    const QByteArray folder = nativeFileName(localFolderOf(m_target));
     QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temp = folder + "/.cabpart-" +
-               QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return codeForErrno(errno, CannotMake);
-    }
+    const int fd =
+        createTemporaryFile(nativeFileName(localFolderOf(m_target)) + "/.cabpart-", temp);
     if (fd < 0)
-        return CannotMake;
+        return codeForErrno(errno, CannotMake);
     ::close(fd);
 
     errno = 0;
