@@ -1,5 +1,6 @@
 #include "catalogue.h"
 #include "cataloguetree.h"
+#include "catalogueworld.h"
 #include "codepage.h"
 #include "keyedtree.h"
 #include "playback.h"
@@ -30,11 +31,10 @@ class TestQueueBranch : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_app;
-    std::unique_ptr<QTreeWidget> m_view;
-    std::unique_ptr<Catalogue> m_catalogue;
-    std::unique_ptr<KeyedTree> m_tree;
-    std::unique_ptr<CatalogueTree> m_catalogueTree;
+    std::unique_ptr<CatalogueWorld> m_catalogueWorld;
+    Catalogue *m_catalogue = nullptr;
+    KeyedTree *m_tree = nullptr;
+    CatalogueTree *m_catalogueTree = nullptr;
     std::unique_ptr<PlaybackWorld<ScriptedPlayer>> m_world;
     ScriptedPlayer *m_player = nullptr;
     Playback *m_playback = nullptr;
@@ -59,15 +59,12 @@ class TestQueueBranch : public QObject
 private Q_SLOTS:
     void init()
     {
-        QVERIFY(QDir(m_app.path()).mkpath(u"DB"_s));
-        QVERIFY(writeCodePageLines(m_app.filePath(u"DB/a.txt"_s),
-                                   {surah(1), surah(2), surah(3), u"Leaflet!x/y!G!l.mp3"_s}));
-        m_view = std::make_unique<QTreeWidget>();
-        m_catalogue = std::make_unique<Catalogue>(m_app.filePath(u"DB"_s));
-        m_tree = std::make_unique<KeyedTree>(m_view.get());
-        m_catalogueTree = std::make_unique<CatalogueTree>(*m_catalogue, *m_tree);
-        m_catalogue->BuildTree();
-        m_catalogueTree->BuildRootNodes();
+        m_catalogueWorld = std::make_unique<CatalogueWorld>(QMap<QString, QStringList>{
+            {u"a.txt"_s, {surah(1), surah(2), surah(3), u"Leaflet!x/y!G!l.mp3"_s}}});
+        m_catalogueWorld->load();
+        m_catalogue = &m_catalogueWorld->catalogue;
+        m_tree = &m_catalogueWorld->tree;
+        m_catalogueTree = &m_catalogueWorld->catalogueTree;
         m_world = std::make_unique<PlaybackWorld<ScriptedPlayer>>();
         m_player = m_world->player.get();
         m_playback = &m_world->playback;
@@ -77,17 +74,14 @@ private Q_SLOTS:
         m_catalogueTree->afterExpand = [this](KeyedTree::Node) {
             m_marker->refresh();
         };
-        connect(m_catalogueTree.get(), &CatalogueTree::rebuilt, m_branch.get(), &QueueBranch::sync);
+        connect(m_catalogueTree, &CatalogueTree::rebuilt, m_branch.get(), &QueueBranch::sync);
     }
     void cleanup()
     {
         m_branch.reset();
         m_marker.reset();
         m_world.reset();
-        m_catalogueTree.reset();
-        m_tree.reset();
-        m_catalogue.reset();
-        m_view.reset();
+        m_catalogueWorld.reset();
     }
 
     void branchFollowsTheQueue()
