@@ -13,9 +13,8 @@ Catalogue::Catalogue(QString dbFolder, QObject *parent)
     , CatalogueFiles{QString()}
     , m_linkFolder(std::move(dbFolder))
 {
-    m_paths.onNewRiwaya = [this](qsizetype n, const QString &riwaya) {
-        Q_EMIT riwayaAdded(n, riwaya);
-    };
+    m_paths.setRiwayaListener(
+        [this](qsizetype n, const QString &riwaya) { Q_EMIT riwayaAdded(n, riwaya); });
 }
 
 void Catalogue::BuildTree()

@@ -80,8 +80,8 @@ KnownList &TreePaths::list(ListId id)
 void TreePaths::addKnownValue(ListId id, QStringView value)
 {
     const qsizetype n = list(id).addIfNew(value);
-    if (id == ListId::Riwaya && n > 0 && onNewRiwaya)
-        onNewRiwaya(n, RiwayaList.at(n));
+    if (id == ListId::Riwaya && n > 0 && m_onNewRiwaya)
+        m_onNewRiwaya(n, RiwayaList.at(n));
 }
 
 void TreePaths::shapeOf(QStringView recordLine, KindCache &cache, Shape &shape) const

@@ -27,7 +27,8 @@ public:
 
     // Told of every riwaya met for the first time, with its entry number in RiwayaList, so that
     // the riwaya menu can grow an item with the same number.
-    std::function<void(qsizetype n, const QString &riwaya)> onNewRiwaya;
+    using RiwayaListener = std::function<void(qsizetype n, const QString &riwaya)>;
+    void setRiwayaListener(RiwayaListener listener) { m_onNewRiwaya = std::move(listener); }
 
     // The tree path of the record line recordLine; records new values in the lists on the way.
     QString BuildPath(QStringView recordLine);
@@ -70,7 +71,7 @@ public:
     };
     // Works out a record's path and values into shape, whose path buffer is reused.
     void shapeOf(QStringView recordLine, KindCache &cache, Shape &shape) const;
-    // Records value in its list unless known; a new riwaya is told to onNewRiwaya.
+    // Records value in its list unless known; a new riwaya is told to the riwaya listener.
     void addKnownValue(ListId list, QStringView value);
     KnownList &list(ListId id);
 
@@ -94,4 +95,5 @@ private:
 
     // The category of the last record BuildPath saw and what kind of record it made.
     KindCache m_kindCache;
+    RiwayaListener m_onNewRiwaya;
 };

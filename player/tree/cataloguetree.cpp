@@ -225,8 +225,7 @@ void CatalogueTree::TreeView1_Expand(Node node)
     m_tree.setExpandedImage(node, kOpen);
     FillChildren(node, FindEntries(KeyedTree::key(node)));
     collapseSiblings(node);
-    if (afterExpand)
-        afterExpand(node);
+    Q_EMIT expanded(node);
 }
 
 void CatalogueTree::collapseSiblings(Node node)

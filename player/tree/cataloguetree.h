@@ -7,8 +7,6 @@
 #include <QObject>
 #include <QString>
 
-#include <functional>
-
 class Catalogue;
 
 // The catalogue as the tree shows it: one root per category, folders filled from the catalogue
@@ -28,10 +26,6 @@ public:
     // Which riwayat of the Quran tapes are shown.
     const ::RiwayaFilter &RiwayaFilter() const { return m_riwayaFilter; }
     void setRiwayaFilter(const ::RiwayaFilter &filter) { m_riwayaFilter = filter; }
-
-    // Runs after an expansion has filled the node and collapsed its siblings (the playing tape's
-    // node may just have been created and needs its mark).
-    std::function<void(Node)> afterExpand;
 
     // One root folder, with its placeholder, per known category, in the order they were met.
     void BuildRootNodes();
@@ -87,6 +81,9 @@ public:
 Q_SIGNALS:
     // The tree was rebuilt from its roots.
     void rebuilt();
+    // An expansion has filled the node and collapsed its siblings (the playing tape's node may
+    // just have been made and need its mark).
+    void expanded(KeyedTree::Node node);
 
 private:
     void regroup(const QStringList &words);

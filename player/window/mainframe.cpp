@@ -109,9 +109,7 @@ void MainFrame::connectParts()
 {
     Playback *playback = &m_session.playback();
     connect(&m_session.catalogue(), &Catalogue::riwayaAdded, m_mainMenus, &MainMenus::addRiwaya);
-    m_catalogueTree->afterExpand = [this](KeyedTree::Node) {
-        m_marker->refresh();
-    };
+    connect(m_catalogueTree, &CatalogueTree::expanded, m_marker, &PlayedMarker::refresh);
     connect(m_catalogueTree, &CatalogueTree::rebuilt, m_queueBranch, &QueueBranch::sync);
 
     connect(playback, &Playback::titleChanged, this, &MainFrame::showTitle);

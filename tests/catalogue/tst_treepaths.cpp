@@ -86,9 +86,7 @@ private Q_SLOTS:
         TreePaths paths;
         paths.DourousSort = 1;
         QList<std::pair<qsizetype, QString>> riwayat;
-        paths.onNewRiwaya = [&](qsizetype n, const QString &r) {
-            riwayat.append({n, r});
-        };
+        paths.setRiwayaListener([&](qsizetype n, const QString &r) { riwayat.append({n, r}); });
 
         paths.BuildPath(kQuran + u"!R1/001!W1!L"_s);
         paths.BuildPath(kQuran + u"!R2/001!W2!L"_s);

@@ -71,9 +71,7 @@ private Q_SLOTS:
         m_queue = &m_world->queue;
         m_marker = std::make_unique<PlayedMarker>(*m_playback, *m_tree);
         m_branch = std::make_unique<QueueBranch>(*m_queue, *m_tree, *m_marker);
-        m_catalogueTree->afterExpand = [this](KeyedTree::Node) {
-            m_marker->refresh();
-        };
+        connect(m_catalogueTree, &CatalogueTree::expanded, m_marker.get(), &PlayedMarker::refresh);
         connect(m_catalogueTree, &CatalogueTree::rebuilt, m_branch.get(), &QueueBranch::sync);
     }
     void cleanup()
