@@ -53,10 +53,10 @@ void checkRecord(const QString &line)
                 paths.QuranSort = quran;
                 paths.DourousSort = dourous;
                 qsizetype riwayat = 0;
-                paths.onNewRiwaya = [&riwayat](qsizetype n, const QString &) {
+                paths.setRiwayaListener([&riwayat](qsizetype n, const QString &) {
                     FUZZ_CHECK(n > riwayat);
                     riwayat = n;
-                };
+                });
                 const QString path = paths.BuildPath(line);
                 FUZZ_CHECK(path.startsWith(first.category));
                 FUZZ_CHECK(paths.BuildPath(line) == path);
