@@ -12,13 +12,31 @@ namespace {
 const QString kDefaultSection = u"التصنيف العام"_s;
 const QString kDefaultGroup = u"NONE"_s;
 
-// "\" between levels becomes "/", spaces around go, and a blank text the default.
-QString levels(const QString &text, const QString &fallback)
+// No empty level: runs of "/" become one.
+QString withoutEmptyLevels(QString text)
+{
+    while (text.contains(u"//"_s))
+        text.replace(u"//"_s, u"/"_s);
+    return text;
+}
+
+// A section: "\" between levels becomes "/", spaces around go, and a blank text the default.
+QString sectionLevels(const QString &text)
 {
     QString out = text;
     out.replace(u'\\', u'/');
-    out = out.trimmed();
-    return out.isEmpty() ? fallback : out;
+    out = withoutEmptyLevels(out.trimmed());
+    return out.isEmpty() ? kDefaultSection : out;
+}
+
+// A group: as typed, spaces and all, but "\" between levels becomes "/", no empty level, and no
+// "/" before the first; a blank text the default.
+QString groupLevels(const QString &text)
+{
+    QString out = withoutEmptyLevels(levelsOrDefault(text, kDefaultGroup));
+    if (out.startsWith(u'/'))
+        out.remove(0, 1);
+    return out.isEmpty() ? kDefaultGroup : out;
 }
 
 } // namespace
@@ -96,17 +114,16 @@ QString composeTapeFields(const TapeFields &f, QStringView riwaya)
         QString series = f.series.trimmed();
         series.replace(u'\\', u'/');
         names = f.sheikh.trimmed() + u'/' + series + u'/' + f.title.trimmed();
-        third = levels(f.section, kDefaultSection);
+        third = sectionLevels(f.section);
         break;
     }
     case RecordKind::Other:
         names = f.owner.trimmed() + u'/' + f.name.trimmed();
-        third = levelsOrDefault(f.group, kDefaultGroup);
+        third = groupLevels(f.group);
         break;
     }
     // A blank level leaves no empty folder: no "//", and no "/" at either end.
-    while (names.contains(u"//"_s))
-        names.replace(u"//"_s, u"/"_s);
+    names = withoutEmptyLevels(names);
     if (names.startsWith(u'/'))
         names.remove(0, 1);
     if (names.endsWith(u'/'))

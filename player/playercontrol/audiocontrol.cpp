@@ -112,7 +112,13 @@ AudioControl::AudioControl(AudioPlayer *player, QWidget *parent)
     rows->addLayout(status);
 
     connect(m_player, &AudioPlayer::StateChanged, this, &AudioControl::showState);
-    connect(m_player, &AudioPlayer::PositionChanged, this, &AudioControl::showPosition);
+    connect(m_player, &AudioPlayer::PositionChanged, this, [this](qint64 position, qint64 length) {
+        // Playing may have been stopped while this very event was handled (the sleep timer at a
+        // tape's end): the control is back at the start and the event's old position must not
+        // undo that.
+        if (m_player->PlayState() != AudioPlayer::Stopped || position == 0)
+            showPosition(position, length);
+    });
     connect(m_player, &AudioPlayer::failed, this, &AudioControl::showFailure);
 
     connect(m_playButton, &QToolButton::clicked, this, &AudioControl::togglePlay);

@@ -285,6 +285,14 @@ private Q_SLOTS:
         other.name = u"دعاء"_s;
         other.link = u"http://h/c.mp3"_s;
         QTest::addRow("other, no owner, no group") << u"أدعية!دعاء!NONE!http://h/c.mp3"_s << other;
+        // Levels typed with a stray separator make no empty folder.
+        lesson.section = u"فقه//طهارة"_s;
+        QTest::addRow("lesson, empty level")
+            << kLessons + u"!S/درس 1!فقه/طهارة!http://h/b.mp3"_s << lesson;
+        other.owner = u"المؤلف"_s;
+        other.group = u"\\أذكار\\\\الصباح"_s;
+        QTest::addRow("other, group from the first level")
+            << u"أدعية!المؤلف/دعاء!أذكار/الصباح!http://h/c.mp3"_s << other;
     }
 
     void anAddedTapeSavesUnchanged()

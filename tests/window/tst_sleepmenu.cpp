@@ -104,6 +104,30 @@ private Q_SLOTS:
         QVERIFY(timeLeft->isHidden());
     }
 
+    // The sleep timer stops at the end of the tape while the player reports that end: the
+    // player control is back at its start, not left at the tape's length.
+    void theControlShowsTheStopAtATapesEnd()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"DB"_s));
+        QVERIFY(writeCodePageLines(dir.filePath(u"DB/l.txt"_s), {kRecord}));
+        auto *player = new VolumePlayer;
+        PlayerSession session(dir.path(), player);
+        MainFrame w(session);
+        auto *sleepEnd = w.findChild<QAction *>(u"mnuSleepEndOfTape"_s);
+        QVERIFY(sleepEnd);
+        sleepEnd->trigger();
+        w.session().playback().playTapeKey(TapeKeys::tapeKey(kRecord));
+        player->play(3 * kMinute);
+        player->reach(kMinute);
+        auto *elapsed = w.findChild<QLabel *>(u"ElapsedLabel"_s);
+        QVERIFY(elapsed);
+        QCOMPARE(elapsed->text(), u"1:00"_s);
+        player->finish();
+        QCOMPARE(player->PlayState(), AudioPlayer::Stopped);
+        QCOMPARE(elapsed->text(), u"0:00"_s);
+    }
+
     void resumeThroughTheWindow()
     {
         QTemporaryDir dir;
