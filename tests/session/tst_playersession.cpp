@@ -184,6 +184,10 @@ private Q_SLOTS:
         QTest::addRow("tape twice, sleep at queue end")
             << twice << false << M::EndOfQueue << again << true;
         QTest::addRow("tape, queue repeats") << round << false << M::Off << once << true;
+        QTest::addRow("tape, queue repeats, sleep at its end")
+            << round << false << M::EndOfTape << once << true;
+        QTest::addRow("tape, queue repeats, sleep at queue end")
+            << round << false << M::EndOfQueue << once << true;
         QTest::addRow("queue") << off << true << M::Off << QList<int>{1, 2} << true;
         // The queue has started the next entry; the sleep timer stops that one too.
         QTest::addRow("queue, sleep at tape end")
