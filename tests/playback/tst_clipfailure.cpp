@@ -1,4 +1,5 @@
 #include "clipfailure.h"
+#include "clipmessages.h"
 
 #include <QTest>
 
@@ -6,15 +7,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-const QString kNotFound = u"تعذر العثور على الملف الصوتي"_s;
-const QString kNoConnection = u"تعذر الاتصال بالخادم"_s;
-const QString kBadFormat = u"صيغة الملف غير مدعومة"_s;
-const QString kCannotPlay = u"تعذر تشغيل الملف الصوتي"_s;
-const QString kNoDevice = u"لا يوجد جهاز صوت متاح"_s;
-const QString kRefused =
-    u"رابط غير مسموح به: يقبل البرنامج روابط http و https والملفات المحلية فقط"_s;
-} // namespace
+using namespace ClipMessages;
 
 // Why a clip failed, from mpv's error code and the lines of its log: the cause, by its message.
 class TestClipFailure : public QObject

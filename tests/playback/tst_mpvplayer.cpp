@@ -1,3 +1,4 @@
+#include "clipmessages.h"
 #include "mpvplayer.h"
 #include "testhttpserver.h"
 
@@ -20,15 +21,9 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
+using namespace ClipMessages;
 
-const QString kNotFound = u"تعذر العثور على الملف الصوتي"_s;
-const QString kNoConnection = u"تعذر الاتصال بالخادم"_s;
-const QString kBadFormat = u"صيغة الملف غير مدعومة"_s;
-const QString kCannotPlay = u"تعذر تشغيل الملف الصوتي"_s;
-const QString kNoDevice = u"لا يوجد جهاز صوت متاح"_s;
-const QString kRefused =
-    u"رابط غير مسموح به: يقبل البرنامج روابط http و https والملفات المحلية فقط"_s;
+namespace {
 
 // Everything a player said, with the state it reported at each position event.
 struct Recorder

@@ -93,24 +93,17 @@ private Q_SLOTS:
                            tape(u"الدرس 1"_s, 2),   tape(u"الدرس 2"_s, 2),
                            folder(u"الشيخ ص"_s, 0), tape(u"خطبة الجمعة"_s, 1)};
         // Sections with their sub-sections, then the series named with its sheikh.
-        QTest::addRow("section, series") << 0 << 1 << all << kLessons
-                                         << QStringList{folder(u"حديث"_s, 0),
-                                                        folder(u"شرح الأربعين - الشيخ س"_s, 1),
-                                                        tape(u"الدرس 1"_s, 2),
-                                                        tape(u"الدرس 2"_s, 2),
-                                                        folder(u"خطب"_s, 0),
-                                                        folder(u"منبرية"_s, 1),
-                                                        tape(u"خطبة الجمعة - الشيخ ص"_s, 2)};
+        const QStringList bySection{folder(u"حديث"_s, 0),
+                                    folder(u"شرح الأربعين - الشيخ س"_s, 1),
+                                    tape(u"الدرس 1"_s, 2),
+                                    tape(u"الدرس 2"_s, 2),
+                                    folder(u"خطب"_s, 0),
+                                    folder(u"منبرية"_s, 1),
+                                    tape(u"خطبة الجمعة - الشيخ ص"_s, 2)};
+        QTest::addRow("section, series") << 0 << 1 << all << kLessons << bySection;
         // The filter is the Quran's alone.
         QTest::addRow("lessons whatever the riwaya")
-            << 0 << 1 << QString() << kLessons
-            << QStringList{folder(u"حديث"_s, 0),
-                           folder(u"شرح الأربعين - الشيخ س"_s, 1),
-                           tape(u"الدرس 1"_s, 2),
-                           tape(u"الدرس 2"_s, 2),
-                           folder(u"خطب"_s, 0),
-                           folder(u"منبرية"_s, 1),
-                           tape(u"خطبة الجمعة - الشيخ ص"_s, 2)};
+            << 0 << 1 << QString() << kLessons << bySection;
         // A group is the tape's own name under its name path; "NONE" is no group.
         QTest::addRow("owner, name, group")
             << 3 << 1 << QString() << u"أدعية"_s
